@@ -1,0 +1,11 @@
+#!/bin/sh
+# Sets up, builds and runs every test headless. With --sanitize the unit tests
+# run once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+DIR=build
+if [ "${1:-}" = "--sanitize" ]; then DIR=build-asan; fi
+scripts/build.sh "$@"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$DIR" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,38 @@
+#include "toolkit/SysUtils.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string result;
+    if (size > 0) {
+        std::vector<char> buffer(static_cast<size_t>(size) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        result.assign(buffer.data(), static_cast<size_t>(size));
+    }
+    va_end(args);
+    return result;
+}
+
+EListError EListError::IndexOutOfBounds(long index)
+{
+    return EListError(Format("List index out of bounds (%ld)", index));
+}
+
+EFOpenError::EFOpenError(const std::string& fileName)
+    : Exception(Format("Cannot open file %s", fileName.c_str()))
+{
+}
+
+EFCreateError::EFCreateError(const std::string& fileName)
+    : Exception(Format("Cannot create file %s", fileName.c_str()))
+{
+}
