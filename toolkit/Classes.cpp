@@ -39,3 +39,33 @@ void TComponent::RemoveComponent(TComponent* child)
 {
     FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), child), FComponents.end());
 }
+
+std::string_view TStringList::Line(int index) const
+{
+    if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+    return FLines[static_cast<size_t>(index)];
+}
+
+void TStringList::Add(std::string line)
+{
+    FLines.push_back(std::move(line));
+    Changed();
+}
+
+void TStringList::Clear()
+{
+    if (FLines.empty()) return;
+    FLines.clear();
+    Changed();
+}
+
+void TStringList::SetLines(std::vector<std::string> lines)
+{
+    FLines = std::move(lines);
+    Changed();
+}
+
+void TStringList::Changed()
+{
+    if (OnChange) OnChange(this);
+}

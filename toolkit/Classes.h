@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/SysUtils.h"
@@ -73,6 +74,36 @@ private:
     std::string FName;
     uint8_t FState = 0;
     std::vector<TComponent*> FComponents;
+};
+
+// An indexed list of 8-bit (Windows-1251) strings.
+class TStrings : public TPersistent
+{
+public:
+    virtual int Count() const = 0;
+    // A view of line Index, valid until the list next changes.
+    virtual std::string_view Line(int index) const = 0;
+    std::string Get(int index) const { return std::string(Line(index)); }
+    std::string ClassName() const override { return "TStrings"; }
+};
+
+// A plain list of strings held in memory.
+class TStringList : public TStrings
+{
+public:
+    TStringList() = default;
+    explicit TStringList(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+    int Count() const override { return static_cast<int>(FLines.size()); }
+    std::string_view Line(int index) const override;
+    void Add(std::string line);
+    void Clear();
+    void SetLines(std::vector<std::string> lines);
+    TNotifyEvent OnChange;
+    std::string ClassName() const override { return "TStringList"; }
+
+private:
+    void Changed();
+    std::vector<std::string> FLines;
 };
 
 enum TShiftStateFlag : uint8_t {
