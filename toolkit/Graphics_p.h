@@ -1,0 +1,42 @@
+// Private bridge between the toolkit's graphics and Qt: canvases over images owned by someone
+// else (the controls' backing images), the image of a bitmap, and the Qt font of a TFont.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <memory>
+
+#include "toolkit/Graphics.h"
+
+// TColor to the 0xFFRRGGBB pixel of a 32-bit image, and back.
+uint32_t ColorToPixel(TColor color);
+TColor PixelToColor(uint32_t pixel);
+
+// Text of the toolkit (Windows-1251 bytes) as Unicode.
+QString DecodeCanvasText(const std::string& text);
+
+// The font that writes and measures a TFont's text ("Arial" through fontconfig, "MS Sans Serif"
+// as the system sans, pixel size from Height).
+QFont ToQFont(const TFont& font, bool antialias = true);
+
+class TCanvasPrivate
+{
+public:
+    // The surface; a 32-bit image (RGB32 or ARGB32[_Premultiplied]) or nothing.
+    QImage* image = nullptr;
+    // Set when the canvas belongs to a bitmap, so that a monochrome bitmap draws black/white.
+    const TBitmap* bitmap = nullptr;
+
+    bool Monochrome() const;
+    static QImage* ImageOf(const TBitmap* bitmap);
+};
+
+// A canvas drawing into Image, which its owner keeps alive while the canvas exists. Giving the
+// QImage object a new size or content is fine: every operation reads it afresh.
+std::unique_ptr<TCanvas> CreateImageCanvas(QImage* image);
+void SetCanvasImage(TCanvas* canvas, QImage* image);
+QImage* CanvasImage(const TCanvas* canvas);
+
+QImage& BitmapImage(TBitmap& bitmap);
+const QImage& BitmapImage(const TBitmap& bitmap);
