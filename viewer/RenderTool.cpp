@@ -1,0 +1,131 @@
+#include "viewer/RenderTool.h"
+
+#include <charconv>
+#include <cmath>
+
+const char* const RenderUsage =
+    "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
+    "[--zoom T0,T1] FILE";
+
+namespace {
+
+// from_chars rather than strtod: the application object sets the C locale
+// from the environment, and a decimal comma must not change what a script means.
+bool ParseDouble(std::string_view text, double& value)
+{
+    if (text.empty()) return false;
+    if (text.front() == '+') text.remove_prefix(1);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+}
+
+bool ParseInt(std::string_view text, int& value)
+{
+    if (text.empty()) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool SplitPair(std::string_view text, char separator, std::string_view& first,
+               std::string_view& second)
+{
+    const auto at = text.find(separator);
+    if (at == std::string_view::npos) return false;
+    first = text.substr(0, at);
+    second = text.substr(at + 1);
+    return true;
+}
+
+constexpr int MaxSide = 16384;
+
+} // namespace
+
+TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
+{
+    TRenderParse result;
+    TRenderOptions& o = result.Options;
+    bool optionsEnded = false;
+    std::vector<std::string> files;
+    auto fail = [&](std::string message) {
+        result.Error = std::move(message);
+        return result;
+    };
+
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            hasValue = true;
+        }
+        auto takeValue = [&]() {
+            if (hasValue) return true;
+            if (i + 1 >= args.size()) return false;
+            value = args[++i];
+            return true;
+        };
+
+        if (name == "--points" || name == "--help" || name == "-h") {
+            if (hasValue) return fail(name + " takes no value");
+            (name == "--points" ? o.Points : o.Help) = true;
+        } else if (name == "--bits") {
+            std::string_view a, b;
+            if (!takeValue() || !SplitPair(value, ',', a, b))
+                return fail("--bits needs two bit numbers A,B");
+            o.BitText1 = std::string(a);
+            o.BitText2 = std::string(b);
+        } else if (name == "--png") {
+            if (!takeValue() || value.empty()) return fail("--png needs a file name");
+            o.PngPath = value;
+        } else if (name == "--size") {
+            std::string_view w, h;
+            if (!takeValue() || !SplitPair(value, 'x', w, h) || !ParseInt(w, o.Width) ||
+                !ParseInt(h, o.Height) || o.Width < 1 || o.Height < 1 || o.Width > MaxSide ||
+                o.Height > MaxSide)
+                return fail("--size needs WxH, each 1 to 16384");
+        } else if (name == "--zoom") {
+            std::string_view a, b;
+            if (!takeValue() || !SplitPair(value, ',', a, b) || !ParseDouble(a, o.ZoomFrom) ||
+                !ParseDouble(b, o.ZoomTo))
+                return fail("--zoom needs two times T0,T1");
+            o.Zoom = true;
+        } else {
+            return fail("unknown option " + name);
+        }
+    }
+
+    if (o.Help) {
+        result.Ok = true;
+        return result;
+    }
+    if (files.empty()) return fail("no file given");
+    if (files.size() > 1) return fail("only one file can be given");
+    o.FileName = files.front();
+    if (o.FileName.empty()) return fail("no file given");
+    result.Ok = true;
+    return result;
+}
+
+std::string FormatPointValue(double value)
+{
+    char buffer[64];
+    const double magnitude = std::fabs(value);
+    // Fixed notation keeps "1000000" from turning into "1e+06"; beyond this
+    // range the exponent form is the shorter and the more readable one.
+    const bool plain = value == 0 || (magnitude >= 1e-6 && magnitude < 1e17);
+    const auto r =
+        plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+              : std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, r.ptr);
+}

@@ -1,0 +1,50 @@
+// Command line of the headless companion program logview-render: its options,
+// their checks, its exit codes and the number format of its point listing.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Exit statuses, kept apart so that scripts can tell bad data from a missing file.
+enum TRenderExit : int {
+    reOk = 0,
+    reDataError = 1,
+    reCannotRead = 2,
+    reUsage = 64,
+};
+
+struct TRenderOptions
+{
+    // Bit-number texts as typed (UTF-8 from the command line); any text is
+    // passed on, so a wrong one gives the data error rather than a usage error.
+    std::string BitText1 = "0";
+    std::string BitText2 = "1";
+    bool Points = false;
+    std::string PngPath;
+    // Client size of the window; 0 keeps the layout's own size.
+    int Width = 0;
+    int Height = 0;
+    bool Zoom = false;
+    double ZoomFrom = 0;
+    double ZoomTo = 0;
+    std::string FileName;
+    bool Help = false;
+};
+
+struct TRenderParse
+{
+    bool Ok = false;
+    TRenderOptions Options;
+    std::string Error;
+};
+
+extern const char* const RenderUsage;
+
+// Parses the arguments after the program's own name. Options take their value
+// as the next argument or after "="; "--" ends the options.
+TRenderParse ParseRenderArguments(const std::vector<std::string>& args);
+
+// The shortest decimal text that reads back to the same double, without an
+// exponent for the integral and ordinary values a waveform holds.
+std::string FormatPointValue(double value);
