@@ -1,0 +1,63 @@
+#include "viewer/Waveform.h"
+
+#include <cstdint>
+
+#include "chart/ChartEngine.h"
+#include "toolkit/Classes.h"
+#include "toolkit/Graphics.h"
+#include "viewer/SampleLine.h"
+
+const std::string DataErrorMessage =
+    "\xCE\xF8\xE8\xE1\xEA\xE0 \xE2 \xE4\xE0\xED\xED\xFB\xF5. \xC8\xF1\xEF\xF0\xE0\xE2\xFC\xF2\xE5.";
+
+namespace {
+
+// Shared so that adding a point never builds a label string.
+const std::string NoLabel;
+
+} // namespace
+
+TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitText1,
+                                    std::string_view bitText2, TChartSeries& series1,
+                                    TChartSeries& series2, const TMessageSink& report)
+{
+    TWaveformBuildResult result;
+    int lineIndex = -1;
+    // Every failure counts alike, whatever raised it (conversion, chart storage, memory):
+    // the user sees one message and keeps the points drawn so far.
+    try {
+        const uint8_t mask1 = BitMaskOf(bitText1);
+        const uint8_t mask2 = BitMaskOf(bitText2);
+        uint8_t prev1 = 0;
+        uint8_t prev2 = 0;
+
+        series1.ClearPoints();
+        series2.ClearPoints();
+        series1.AddPoint(0.0, prev1, NoLabel, clSeriesDefault);
+        series2.AddPoint(0.0, prev2, NoLabel, clSeriesDefault);
+
+        const int count = lines.Count();
+        for (lineIndex = 0; lineIndex < count; ++lineIndex) {
+            const std::string_view line = lines.Line(lineIndex).substr(0, MaxSampleLineLength);
+            const TSampleFields fields = SplitSampleLine(line);
+            const double time = TextToInt(fields.Time);
+            // The conversion is pure, so one word serves both bits.
+            const uint32_t word = HexStrToInt(fields.Value);
+            const uint8_t bit1 = BitValue(word, mask1);
+            const uint8_t bit2 = BitValue(word, mask2);
+
+            series1.AddPoint(time, prev1, NoLabel, clSeriesDefault);
+            series1.AddPoint(time, bit1, NoLabel, clSeriesDefault);
+            series2.AddPoint(time, prev2, NoLabel, clSeriesDefault);
+            series2.AddPoint(time, bit2, NoLabel, clSeriesDefault);
+            prev1 = bit1;
+            prev2 = bit2;
+        }
+        return result;
+    } catch (...) {
+        result.Succeeded = false;
+        result.FailedLine = lineIndex;
+    }
+    if (report) report(DataErrorMessage);
+    return result;
+}
