@@ -1,6 +1,99 @@
-// Hooks for headless tests: the application object without a display.
+// Hooks for headless tests: the application object without a display, real input
+// events sent to controls, synchronous paints, and a dialog provider that answers.
 #pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "toolkit/Classes.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Dialogs.h"
 
 // Creates the process-wide application object on the offscreen platform
 // (unless QT_QPA_PLATFORM names another) if none exists yet.
 void InitTestApplication(int& argc, char** argv);
+
+// Handles every pending event (posted events, paints of shown windows, deferred deletes).
+void ProcessEvents();
+// Runs the pending Paint() of Control and its children now, shown or not.
+void FlushPaints(TControl* control);
+
+// Mouse input as the platform delivers it, in Control's client coordinates. Shift
+// carries the keyboard modifiers (ssShift, ssCtrl, ssAlt); the toolkit adds the
+// buttons held. Events pass through the application, so exceptions reach the error box.
+void SimMouseDown(TControl* control, TMouseButton button, TShiftState shift, int x, int y);
+void SimMouseMove(TControl* control, TShiftState shift, int x, int y);
+void SimMouseUp(TControl* control, TMouseButton button, TShiftState shift, int x, int y);
+void SimDoubleClick(TControl* control, TMouseButton button, TShiftState shift, int x, int y);
+// Steps > 0 turn the wheel up (away from the user), < 0 down; one notch each.
+void SimMouseWheel(TControl* control, int steps, TShiftState shift, int x, int y);
+void SimMouseLeave(TControl* control);
+// The mouse buttons the simulation believes held.
+TShiftState SimHeldButtons();
+
+// Key codes for SimKeyPress, numbered as the platform's virtual keys.
+enum TTestKey : uint8_t {
+    vkBack = 8,
+    vkTab = 9,
+    vkReturn = 13,
+    vkEscape = 27,
+    vkEnd = 35,
+    vkHome = 36,
+    vkLeft = 37,
+    vkUp = 38,
+    vkRight = 39,
+    vkDown = 40,
+    vkDelete = 46,
+};
+// Gives Control the focus and types cp1251 Text into it, character by character.
+void SimTypeText(TControl* control, const std::string& text);
+void SimKeyPress(TControl* control, TTestKey key, TShiftState shift = 0);
+
+// A pixel of a painted control's backing image as 0x00BBGGRR (TColor order);
+// 0xFFFFFFFF outside the image.
+uint32_t ControlPixel(const TControl* control, int x, int y);
+
+// Answers dialogs from queues and records every request. Install it with
+// SetDialogProvider; an empty queue answers "cancelled"/mrNo.
+class TRecordingDialogProvider : public TDialogProvider
+{
+public:
+    struct TShown
+    {
+        enum TKind : uint8_t { FileDialog, Confirm, Information, Error } Kind = Information;
+        TMessageBoxRequest Box;
+        TFileDialogRequest File;
+    };
+
+    bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override;
+    TModalResult Confirm(const TMessageBoxRequest& request) override;
+    void Information(const TMessageBoxRequest& request) override;
+    void Error(const TMessageBoxRequest& request) override;
+
+    // Empty string: cancel the dialog.
+    std::deque<std::string> FileAnswers;
+    std::deque<TModalResult> ConfirmAnswers;
+    std::vector<TShown> Shown;
+
+    int Count(TShown::TKind kind) const;
+    // Message of the last box of that kind ("" when none).
+    std::string LastMessage(TShown::TKind kind) const;
+};
+
+// Installs a provider for the scope and restores the previous one.
+class TDialogProviderScope
+{
+public:
+    explicit TDialogProviderScope(TDialogProvider* provider)
+        : FPrevious(SetDialogProvider(provider))
+    {
+    }
+    ~TDialogProviderScope() { SetDialogProvider(FPrevious); }
+    TDialogProviderScope(const TDialogProviderScope&) = delete;
+    TDialogProviderScope& operator=(const TDialogProviderScope&) = delete;
+
+private:
+    TDialogProvider* FPrevious = nullptr;
+};

@@ -1,0 +1,13 @@
+// The system's 8-bit text is Windows-1251; these convert it at the platform boundary.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Every byte has a Unicode character, so this never fails.
+std::string Cp1251ToUtf8(std::string_view text);
+// A character without a cp1251 byte becomes "?"; malformed UTF-8 likewise.
+std::string Utf8ToCp1251(std::string_view text);
+// Fails loudly (message on stderr, abort) when the converter is missing; called once
+// at start-up, conversions call it lazily too.
+void CheckCodePageSupport();

@@ -1,0 +1,111 @@
+// Top-level windows and the application object: creation of the main window, the
+// message loop, and the error box for exceptions that escape event handlers.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "toolkit/Controls.h"
+
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+
+class TForm : public TWinControl
+{
+public:
+    // Created hidden, with the font "MS Sans Serif", 8 points.
+    explicit TForm(TComponent* owner = nullptr);
+    ~TForm() override;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+
+    // Runs OnCreate once (an exception in it goes to the error box). TApplication::
+    // CreateForm calls it after the caller's pointer is set; forms made with new call it.
+    void AfterConstruction();
+    // Asks OnClose; unless it answers caNone the window hides, and closing the main
+    // window ends the message loop. An exception from OnClose keeps the window open.
+    void Close();
+    // Shows the window and makes it the active one.
+    void ShowForm();
+    bool IsMainForm() const;
+
+    // Text height of the form's font in pixels, as the font engine measures it.
+    int TextHeight() const;
+    // Scales the client size and every child's position and size by M/D.
+    void ScaleBy(int m, int d);
+
+    // The window with all its children as the screen would show it.
+    void GrabImage(TBitmap& bitmap);
+    // Same, written as a PNG file (cp1251 name); false when it cannot be written.
+    bool SaveImage(const std::string& fileName);
+
+    TNotifyEvent OnCreate;
+    TCloseEvent OnClose;
+    TNotifyEvent OnShow;
+
+    std::string ClassName() const override { return "TForm"; }
+
+protected:
+    virtual void DoCreate();
+    void TextChanged() override;
+
+private:
+    friend class TFormBridge;
+    std::string FCaption;
+    bool FCreated = false;
+};
+
+class TApplication : public TComponent
+{
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Creates the platform application object (once) and checks the code page.
+    void Initialize(int& argc, char** argv);
+    // Constructs a T owned by the application, stores it in Ref, then runs its
+    // OnCreate. The first form created is the main form.
+    template <class T> void CreateForm(T*& ref)
+    {
+        T* form = new T(this);
+        ref = form;
+        RegisterForm(form);
+        form->AfterConstruction();
+    }
+    // Shows the main form and runs the message loop until it closes.
+    void Run();
+    void ProcessMessages();
+    // Ends the message loop (also before Run() started it).
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    TForm* MainForm() const { return FMainForm; }
+
+    // Defaults to the program file name without folder, cut at its first period,
+    // every letter after the first lower-cased.
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(const std::string& value) { FTitle = value; }
+    static std::string TitleFromExeName(const std::string& exeName);
+    const std::string& ExeName() const { return FExeName; }
+
+    // The error box for an exception that nobody caught: its message, with a period
+    // added when the last byte sorts after "."; the program goes on.
+    void ShowException(const std::exception& e);
+    // Called by the toolkit wherever an event handler leaves with an exception.
+    void HandleException(std::exception_ptr e);
+    static std::string ExceptionBoxText(const std::string& message);
+
+    std::string ClassName() const override { return "TApplication"; }
+
+private:
+    void RegisterForm(TForm* form);
+
+    TForm* FMainForm = nullptr;
+    std::string FTitle;
+    std::string FExeName;
+    bool FTerminated = false;
+    bool FOwnsPlatformApp = false;
+};
+
+extern TApplication* Application;

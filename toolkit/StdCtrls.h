@@ -1,0 +1,187 @@
+// Standard controls: push button, label, single-line edit field, and the multi-line
+// text view with its line list that loads and saves files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/Classes.h"
+#include "toolkit/Controls.h"
+
+class TButton : public TWinControl
+{
+public:
+    explicit TButton(TComponent* owner = nullptr);
+    ~TButton() override;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    bool Default() const { return FDefault; }
+    void SetDefault(bool value);
+    // Runs OnClick, whether the button is visible or not.
+    void Click() override;
+
+    std::string ClassName() const override { return "TButton"; }
+
+private:
+    std::string FCaption;
+    bool FDefault = false;
+};
+
+// A transparent caption painted over its parent.
+class TLabel : public TGraphicControl
+{
+public:
+    explicit TLabel(TComponent* owner = nullptr);
+    ~TLabel() override;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    // On: the label takes the size of its caption.
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+
+    std::string ClassName() const override { return "TLabel"; }
+
+protected:
+    void ApplyFont() override;
+
+private:
+    void AdjustSize();
+
+    std::string FCaption;
+    bool FAutoSize = true;
+};
+
+class TEdit : public TWinControl
+{
+public:
+    explicit TEdit(TComponent* owner = nullptr);
+    ~TEdit() override;
+
+    std::string Text() const;
+    // Raises OnChange when the text differs, except while the control is loading.
+    void SetText(const std::string& value);
+    // The text the layout starts with; raises no OnChange.
+    void SetInitialText(const std::string& value);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+
+    // After every change of the text by the user or by SetText at run time.
+    TNotifyEvent OnChange;
+
+    std::string ClassName() const override { return "TEdit"; }
+
+protected:
+    virtual void Change();
+
+private:
+    friend class TEditBridge;
+    bool FSilent = false;
+    int FMaxLength = 0;
+    bool FReadOnly = false;
+};
+
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo;
+
+// The text view's lines: the text's own lines, split at line breaks only (never at
+// the view's wrap), CR LF between them. Count() and Line() are O(1) on a cp1251
+// mirror of the text with a line-start index, rebuilt once after an edit.
+class TMemoStrings : public TStrings
+{
+public:
+    // The text view holds at most this many bytes; more fails to load.
+    static constexpr size_t Capacity = size_t{256} << 20;
+    // Line() returns at most this many characters of a line.
+    static constexpr size_t MaxLineLength = 4096;
+
+    explicit TMemoStrings(TMemo* memo) : FMemo(memo) {}
+
+    // Every line, the last one left out when it is empty.
+    int Count() const override;
+    // At most MaxLineLength characters of line Index, without its line break.
+    std::string_view Line(int index) const override;
+    // Empties the view without a change event.
+    void Clear();
+    // Reads the file as bytes, turns lone LF and lone CR into CR LF, and unless that
+    // equals the current text puts it (up to a NUL byte) into the view with one
+    // OnChange. EFOpenError when the file cannot be read; "Text exceeds memo
+    // capacity" (the view left empty) when it is too large. FileName is cp1251.
+    void LoadFromFile(const std::string& fileName);
+    // Writes the whole text as cp1251 bytes, atomically: a temporary file beside the
+    // target renamed over it. Anything but a regular file as target, and every
+    // failure, raises EFCreateError and leaves the old file as it was.
+    void SaveToFile(const std::string& fileName) const;
+    // The whole text, CR LF between lines.
+    const std::string& Text() const;
+    void SetText(const std::string& value);
+    std::string ClassName() const override { return "TMemoStrings"; }
+
+private:
+    friend class TMemo;
+    void Invalidate() { FDirty = true; }
+    // Takes Text as the mirror of what the widget now holds.
+    void SetMirror(std::string text);
+    void Rebuild() const;
+    void EnsureMirror() const
+    {
+        if (FDirty) Rebuild();
+    }
+
+    TMemo* FMemo = nullptr;
+    mutable bool FDirty = false;
+    mutable std::string FText;
+    // Start offset of every line of FText, one past the end as the last entry.
+    mutable std::vector<size_t> FLineStarts{0, 0};
+};
+
+// Multi-line editable text view. Characters without a cp1251 byte become "?" as they
+// are typed or pasted.
+class TMemo : public TWinControl
+{
+public:
+    explicit TMemo(TComponent* owner = nullptr);
+    ~TMemo() override;
+
+    TMemoStrings* Lines() const { return FLines.get(); }
+    std::string Text() const { return FLines->Text(); }
+    void SetText(const std::string& value) { FLines->SetText(value); }
+    void Clear() { FLines->Clear(); }
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    // Cursor position and selection, in characters of Text() (line breaks count two).
+    int SelStart() const;
+    void SetSelStart(int value);
+
+    // After every edit by the user, and after a load or SetText replaced the text.
+    TNotifyEvent OnChange;
+
+    std::string ClassName() const override { return "TMemo"; }
+
+protected:
+    virtual void Change();
+
+private:
+    friend class TMemoStrings;
+    friend class TMemoBridge;
+    // Puts cp1251 Text into the widget without change events.
+    void ReplaceText(const std::string& text);
+    std::string ReadWidgetText() const;
+
+    std::unique_ptr<TMemoStrings> FLines;
+    TScrollStyle FScrollBars = ssNone;
+    bool FWordWrap = true;
+    bool FReadOnly = false;
+    bool FSilent = false;
+};
