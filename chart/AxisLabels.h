@@ -1,0 +1,60 @@
+// Axis label steps, label values and tick geometry as functions of plain numbers,
+// so that the step search and the tick layout can be checked without a chart.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace AxisLabels {
+
+// The smallest step; also the step of an axis without room for a label.
+constexpr double MinLabelStep = 1E-12;
+// An axis that would need this many labels at its step draws none.
+constexpr int MaxLabelCount = 10000;
+// Capacity of the tick list of one axis drawing.
+constexpr int MaxTickCount = 2000;
+
+// Round half to even, computed on the extended-precision value.
+int64_t RoundEven(long double value);
+
+// The next step of the sequence 1, 2, 5, 10, 20, 50, ... (and 0.5, 0.2, 0.1,
+// ... below 1).
+double NextStep(double step);
+
+// How many labels fit along pixelLength when each takes labelSize pixels plus
+// labelsSeparation percent of that.
+int FittingLabelCount(int labelSize, int labelsSeparation, int pixelLength);
+
+// The step search: from increment (when above 0) or from 1 (span of at least 1)
+// or MinLabelStep, enlarged along the 1-2-5 sequence until span / step rounds
+// to at most maxLabels; no search at all with labelsSeparation 0.
+double StepForCount(int maxLabels, double span, double increment, int labelsSeparation);
+
+// The label values from the highest down, at most MaxLabelCount of them; none
+// when the range needs MaxLabelCount or more labels at step, when step is not
+// above 0 or when maximum < minimum.
+std::vector<double> LabelValues(double minimum, double maximum, double step, bool roundFirstLabel);
+
+// Grid positions of a centred grid: midway between consecutive ticks.
+std::vector<int> CenteredGridPositions(const std::vector<int>& ticks);
+
+// Minor tick positions for ticks (in label order); the first interval's
+// spacing is continued beyond both ends when extendEnds. Only positions
+// strictly between startPixel and endPixel are returned.
+std::vector<int> MinorTickPositions(const std::vector<int>& ticks, int minorCount, bool extendEnds,
+                                    int startPixel, int endPixel);
+
+// The lines of a label text: split at carriage returns, a trailing one
+// starting no further line; an empty text has no lines.
+std::vector<std::string> LabelLines(const std::string& text);
+
+// Top of the first line of a label of lineCount lines of height lineHeight
+// centred on pixel p of a vertical axis.
+int CenteredLabelTop(int p, int lineHeight, int lineCount);
+
+// A cross-axis coordinate x moved into the chart by percent of chartExtent
+// (the chart rectangle's height for a horizontal axis, its width otherwise).
+int OffsetByPositionPercent(int x, double percent, int chartExtent, bool horizontal, bool farSide);
+
+} // namespace AxisLabels

@@ -1,0 +1,274 @@
+#include "chart/AxisLabels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace AxisLabels;
+
+namespace {
+
+TEST(AxisNextStep, FollowsTheOneTwoFiveSequence)
+{
+    struct Row
+    {
+        double step;
+        double next;
+    };
+    const Row rows[] = {{1, 2},         {1.5, 2},   {2, 5},     {4.99, 5},   {5, 10},
+                        {7, 10},        {10, 20},   {20, 50},   {50, 100},   {500, 1000},
+                        {0.5, 1},       {0.2, 0.5}, {0.1, 0.2}, {0.05, 0.1}, {0.01, 0.02},
+                        {3E-12, 5E-12}, {2E6, 5E6}};
+    for (const Row& row : rows)
+        EXPECT_NEAR(NextStep(row.step), row.next, row.next * 1E-12) << row.step;
+}
+
+TEST(AxisNextStep, AlwaysGrows)
+{
+    // Scaling 1E-12 by ten twelve times lands a hair below 1, so its successor
+    // is barely larger; the search must still move on.
+    double step = MinLabelStep;
+    for (int i = 0; i < 60; ++i) {
+        const double next = NextStep(step);
+        ASSERT_GT(next, step) << step;
+        step = next;
+    }
+    EXPECT_GT(step, 1E6);
+}
+
+TEST(AxisNextStep, NonPositiveOrInfiniteStepsDoNotRecurseForever)
+{
+    EXPECT_EQ(NextStep(0), MinLabelStep);
+    EXPECT_EQ(NextStep(-3), MinLabelStep);
+    EXPECT_TRUE(std::isinf(NextStep(HUGE_VAL)));
+}
+
+TEST(AxisLabelCount, RoomIsSizePlusSeparationRounded)
+{
+    struct Row
+    {
+        int size, separation, length, expected;
+    };
+    const Row rows[] = {
+        {13, 10, 150, 11}, // room 13 + Round(1.3) = 14
+        {40, 10, 600, 14}, // room 44
+        {13, 0, 150, 12},  // no separation: Round(11.54)
+        {20, 25, 55, 2},   // room 20 + Round(5.0) = 25; Round(2.2)
+        {10, 25, 30, 2},   // room 10 + Round(2.5) = 12 (half to even); Round(2.5) = 2
+        {0, 10, 600, 1},   // nothing measured: one label
+        {13, 10, 0, 0},    // no placement yet
+        {13, 10, -50, -4},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FittingLabelCount(row.size, row.separation, row.length), row.expected)
+            << row.size << " " << row.separation << " " << row.length;
+}
+
+struct StepRow
+{
+    const char* name;
+    int maxLabels;
+    double span;
+    double increment;
+    int separation;
+    double expected;
+};
+
+const StepRow kStepRows[] = {
+    {"ViewerLeftAxis", 11, 1.4, 0, 10, 1},
+    {"TenThousandOnSixHundredPixels", 14, 10000, 0, 10, 1000},
+    {"SmallSpanSearchesFromTheSmallestStep", 10, 0.48, 0, 10, 0.05},
+    {"SpanOfOneNeverGoesBelowOne", 100, 1.4, 0, 10, 1},
+    {"IncrementWhenRoomAllows", 20, 10, 2, 10, 2},
+    {"IncrementEnlargedWhenCrowded", 3, 10, 2, 10, 5},
+    {"IncrementIsALowerBound", 50, 10, 3, 10, 3},
+    {"IncrementOffTheSequence", 2, 10, 3, 10, 5},
+    {"NoRoomGivesTheSmallestStep", 0, 10000, 0, 10, MinLabelStep},
+    {"NegativeRoomGivesTheSmallestStep", -3, 10000, 5, 10, MinLabelStep},
+    {"NoSeparationMeansNoSearch", 3, 1234, 0, 0, 1},
+    {"NoSeparationKeepsTheIncrement", 3, 1234, 7, 0, 7},
+    {"ZeroSpan", 5, 0, 0, 10, MinLabelStep},
+    {"HugeQuotientStillSearches", 10, 1E15, 0, 10, 1E14},
+};
+
+class AxisStepSearch : public ::testing::TestWithParam<StepRow>
+{
+};
+
+TEST_P(AxisStepSearch, FindsTheStep)
+{
+    const StepRow& row = GetParam();
+    EXPECT_NEAR(StepForCount(row.maxLabels, row.span, row.increment, row.separation), row.expected,
+                row.expected * 1E-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AxisStepSearch, ::testing::ValuesIn(kStepRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+void ExpectValues(const std::vector<double>& actual, const std::vector<double>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < actual.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1E-9) << "label " << i;
+}
+
+TEST(AxisLabelValues, ViewerLeftAxisShowsOneAndZero)
+{
+    ExpectValues(LabelValues(-0.2, 1.2, 1, true), {1, 0});
+}
+
+TEST(AxisLabelValues, ThousandsFromTheTopDown)
+{
+    std::vector<double> expected;
+    for (int v = 10000; v >= 0; v -= 1000)
+        expected.push_back(v);
+    ExpectValues(LabelValues(0, 10000, 1000, true), expected);
+}
+
+TEST(AxisLabelValues, FractionalStepFromTheRoundedMaximum)
+{
+    ExpectValues(LabelValues(0.31, 0.79, StepForCount(10, 0.48, 0, 10), true),
+                 {0.75, 0.7, 0.65, 0.6, 0.55, 0.5, 0.45, 0.4, 0.35});
+}
+
+TEST(AxisLabelValues, IncrementTwoOnZeroToTen)
+{
+    ExpectValues(LabelValues(0, 10, 2, true), {10, 8, 6, 4, 2, 0});
+}
+
+TEST(AxisLabelValues, UnroundedFirstLabelStartsAtTheMaximum)
+{
+    ExpectValues(LabelValues(0.3, 10.3, 1, false),
+                 {10.3, 9.3, 8.3, 7.3, 6.3, 5.3, 4.3, 3.3, 2.3, 1.3, 0.3});
+}
+
+TEST(AxisLabelValues, RoundedFirstLabelOfANegativeMaximumIsBelowIt)
+{
+    // Trunc(-2.5 / 1) = -2 lies above the maximum and is stepped down first.
+    ExpectValues(LabelValues(-5.5, -2.5, 1, true), {-3, -4, -5});
+}
+
+TEST(AxisLabelValues, SingleValueRangeHasOneLabel)
+{
+    ExpectValues(LabelValues(5, 5, MinLabelStep, true), {5});
+    // Subtracting the smallest step from so large a value changes nothing.
+    ExpectValues(LabelValues(1E20, 1E20, MinLabelStep, true), {1E20});
+}
+
+TEST(AxisLabelValues, LabelOnANegativeMinimumIsKept)
+{
+    ExpectValues(LabelValues(-10, 10, 5, true), {10, 5, 0, -5, -10});
+    ExpectValues(LabelValues(-1E6, 0, 5E5, true), {0, -5E5, -1E6});
+}
+
+TEST(AxisLabelValues, LabelAHairBelowTheMinimumIsKept)
+{
+    const std::vector<double> values = LabelValues(0.1 + 0.2, 1, 0.1, true);
+    ASSERT_FALSE(values.empty());
+    EXPECT_NEAR(values.back(), 0.3, 1E-12);
+}
+
+TEST(AxisLabelValues, TenThousandLabelsOrMoreGiveNone)
+{
+    EXPECT_TRUE(LabelValues(0, 10000, 1, true).empty());
+    EXPECT_EQ(LabelValues(0, 9999, 1, true).size(), 10000u);
+    // The first drawing of a chart: no placement, smallest step.
+    EXPECT_TRUE(LabelValues(-0.2, 1.2, MinLabelStep, true).empty());
+}
+
+TEST(AxisLabelValues, ReversedRangeOrUnusableStepGiveNone)
+{
+    EXPECT_TRUE(LabelValues(2, 1, 1, true).empty());
+    EXPECT_TRUE(LabelValues(0, 10, 0, true).empty());
+    EXPECT_TRUE(LabelValues(0, 10, -1, true).empty());
+    EXPECT_TRUE(LabelValues(0, HUGE_VAL, 1, true).empty());
+}
+
+TEST(AxisLabelValues, StepLostInTheValuesPrecisionEnds)
+{
+    // 1E17 - 0.01 == 1E17: the values stop moving, so must the labels.
+    const std::vector<double> values = LabelValues(1E17, 1E17 + 64, 0.01, true);
+    EXPECT_LE(values.size(), 2u);
+}
+
+TEST(AxisGrid, CenteredGridLiesMidwayBetweenTicks)
+{
+    EXPECT_EQ(CenteredGridPositions({300, 200, 100}), (std::vector<int>{250, 150}));
+    // Halves round to even.
+    EXPECT_EQ(CenteredGridPositions({5, 2, 0}), (std::vector<int>{4, 1}));
+    EXPECT_TRUE(CenteredGridPositions({100}).empty());
+    EXPECT_TRUE(CenteredGridPositions({}).empty());
+}
+
+TEST(AxisMinorTicks, DivideIntervalsAndContinueBeyondTheEnds)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<int> ticks;
+        int count;
+        bool extend;
+        int start, end;
+        std::vector<int> expected;
+    };
+    const std::vector<Row> rows = {
+        // A vertical axis: the label 1 at y 30, the label 0 at y 130.
+        {"VerticalTwoLabels", {30, 130}, 3, true, 0, 200, {5, 155, 180, 105, 80, 55}},
+        {"OutsideTheAxisDropped", {30, 130}, 3, true, 10, 150, {105, 80, 55}},
+        {"EndPixelsExcluded", {30, 130}, 3, true, 5, 180, {155, 105, 80, 55}},
+        // A horizontal axis lists its ticks right to left.
+        {"HorizontalRounding", {10, 0}, 3, true, -100, 100, {12, -2, 15, -5, 18, -8, 2, 5, 8}},
+        {"NotContinuedWhenAsked", {10, 0}, 3, false, -100, 100, {2, 5, 8}},
+        {"OneTickHasNoInterval", {50}, 3, true, 0, 100, {}},
+        {"NoMinorTicks", {30, 130}, 0, true, 0, 200, {}},
+        {"NegativeCount", {30, 130}, -1, true, 0, 200, {}},
+        {"NoTicks", {}, 3, true, 0, 200, {}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(MinorTickPositions(row.ticks, row.count, row.extend, row.start, row.end),
+                  row.expected)
+            << row.name;
+}
+
+TEST(AxisLabelLayout, LinesSplitAtCarriageReturns)
+{
+    EXPECT_TRUE(LabelLines("").empty());
+    EXPECT_EQ(LabelLines("12"), (std::vector<std::string>{"12"}));
+    EXPECT_EQ(LabelLines("12\r"), (std::vector<std::string>{"12"}));
+    EXPECT_EQ(LabelLines("a\rb"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(LabelLines("a\r\rb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(LabelLines("\r"), (std::vector<std::string>{""}));
+}
+
+TEST(AxisLabelLayout, VerticalLabelsAreCentredOnTheirTick)
+{
+    EXPECT_EQ(CenteredLabelTop(100, 13, 1), 94);
+    EXPECT_EQ(CenteredLabelTop(100, 14, 1), 93);
+    // 100 - 6 - Round(19.5) + 13, the half rounding to even.
+    EXPECT_EQ(CenteredLabelTop(100, 13, 2), 87);
+    EXPECT_EQ(CenteredLabelTop(100, 14, 2), 86);
+    EXPECT_EQ(CenteredLabelTop(100, 13, 3), 81);
+}
+
+TEST(AxisLabelLayout, PositionPercentMovesIntoTheChart)
+{
+    struct Row
+    {
+        double percent;
+        bool horizontal, farSide;
+        int expected;
+    };
+    const Row rows[] = {
+        {0, true, false, 200},   {50, true, false, 150}, {50, true, true, 250},
+        {50, false, false, 250}, {50, false, true, 150}, {2.5, true, false, 198},
+        {-10, true, false, 210},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(OffsetByPositionPercent(200, row.percent, 100, row.horizontal, row.farSide),
+                  row.expected)
+            << row.percent << " " << row.horizontal << " " << row.farSide;
+}
+
+} // namespace
