@@ -110,6 +110,10 @@ public:
     void RequestRepaint();
     // Marks the chart for drawing and paints it before returning.
     void RepaintNow();
+    // Every invalidation, also the toolkit's own on a move or resize, makes the cache stale.
+    void Invalidate() override;
+    // The change handler handed to pens, fonts and options owned by the chart.
+    TNotifyEvent ChangeHandler();
     // Draws the whole chart into Rect of Target.
     void RenderTo(TCanvas* target, const TRect& rect);
     // How many times RenderTo ran; lets tests tell a drawing from a cache copy.
@@ -120,10 +124,9 @@ public:
 protected:
     void Paint() override;
     bool EraseBackground() override;
+    void Resize() override;
     // The drawing sequence inside RenderTo; nothing is drawn at this level.
     virtual void RenderParts(TRect& panelRect);
-    // The change handler handed to pens, fonts and options owned by the chart.
-    TNotifyEvent ChangeHandler();
 
 private:
     int FChart3DPercent = 15;
