@@ -1,0 +1,890 @@
+#include "toolkit/Graphics.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "toolkit/CodePage_p.h"
+#include "toolkit/Graphics_p.h"
+#include "toolkit/Raster.h"
+
+namespace {
+
+// System colours as 0x00BBGGRR, fixed so that pictures do not depend on the desktop theme.
+constexpr std::array<uint32_t, 25> kSystemColors = {
+    0xC8C8C8, // scroll bar
+    0x000000, // desktop background
+    0xD1B499, // active caption
+    0xDBCDBF, // inactive caption
+    0xF0F0F0, // menu
+    0xFFFFFF, // window
+    0x646464, // window frame
+    0x000000, // menu text
+    0x000000, // window text
+    0x000000, // caption text
+    0xB4B4B4, // active border
+    0xFCF7F4, // inactive border
+    0xABABAB, // application workspace
+    0xD77800, // highlight
+    0xFFFFFF, // highlight text
+    0xF0F0F0, // button face
+    0xA0A0A0, // button shadow
+    0x6D6D6D, // grey text
+    0x000000, // button text
+    0x000000, // inactive caption text
+    0xFFFFFF, // button highlight
+    0x696969, // 3D dark shadow
+    0xE3E3E3, // 3D light
+    0x000000, // info text
+    0xE1FFFF, // info background
+};
+
+constexpr uint32_t kWhitePixel = 0xFFFFFFFFu;
+constexpr uint32_t kBlackPixel = 0xFF000000u;
+
+uint32_t MonoPixel(uint32_t pixel)
+{
+    return (pixel & 0x00FFFFFFu) == 0x00FFFFFFu ? kWhitePixel : kBlackPixel;
+}
+
+QRect ToQRect(const TRect& r)
+{
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+TRect Intersection(const TRect& a, const TRect& b)
+{
+    TRect r;
+    IntersectRect(r, a, b);
+    return r;
+}
+
+TRect Union(const TRect& a, const TRect& b)
+{
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                 std::max(a.Bottom, b.Bottom)};
+}
+
+bool IsDrawable(const QImage* image)
+{
+    return image != nullptr && !image->isNull() && image->depth() == 32;
+}
+
+// The raster over a canvas' image, clipped to the canvas' clip.
+TRaster MakeRaster(QImage* image, bool hasClip, const TRect& clip)
+{
+    if (!IsDrawable(image)) return TRaster(nullptr, 0, 0, 0);
+    TRaster raster(reinterpret_cast<uint32_t*>(image->bits()), image->width(), image->height(),
+                   static_cast<int>(image->bytesPerLine() / 4));
+    if (hasClip) raster.SetClip(clip);
+    return raster;
+}
+
+// Pen geometry: false when the pen draws nothing.
+bool PenGeometry(const TPen& pen, TLinePattern& pattern, int& width)
+{
+    if (pen.IsAlternate()) {
+        pattern = AlternatePattern;
+        width = 1;
+        return true;
+    }
+    if (pen.Style() == psClear) return false;
+    width = std::max(pen.Width(), 1);
+    // As on the platform, dash styles exist only for one-pixel pens; wider ones draw solid.
+    pattern = width > 1 ? PatternForStyle(psSolid) : PatternForStyle(pen.Style());
+    return true;
+}
+
+} // namespace
+
+uint32_t ColorToRGB(TColor color)
+{
+    if ((color & clSystemColor) != 0) {
+        const uint32_t index = color & 0xFF;
+        return index < kSystemColors.size() ? kSystemColors[index] : 0;
+    }
+    return color & 0x00FFFFFF;
+}
+
+uint32_t ColorToPixel(TColor color)
+{
+    const uint32_t rgb = ColorToRGB(color);
+    return 0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+TColor PixelToColor(uint32_t pixel)
+{
+    return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
+}
+
+QString DecodeCanvasText(const std::string& text)
+{
+    return Cp1251ToQString(text);
+}
+
+QFont ToQFont(const TFont& font, bool antialias)
+{
+    QFont f;
+    const std::string& name = font.Name();
+    if (name.empty() || name == "MS Sans Serif" || name == "MS Shell Dlg" ||
+        name == "MS Shell Dlg 2" || name == "System") {
+        // The window toolkit's own font: whatever sans the system prefers.
+        f.setFamily(QStringLiteral("Sans Serif"));
+        f.setStyleHint(QFont::SansSerif);
+    } else {
+        f.setFamily(DecodeCanvasText(name));
+    }
+    f.setBold((font.Style() & fsBold) != 0);
+    f.setItalic((font.Style() & fsItalic) != 0);
+    f.setUnderline((font.Style() & fsUnderline) != 0);
+    f.setStrikeOut((font.Style() & fsStrikeOut) != 0);
+    if (!antialias) f.setStyleStrategy(QFont::NoAntialias);
+    int height = font.Height();
+    if (height == 0) height = -MulDiv(8, font.PixelsPerInch(), 72);
+    if (height < 0) {
+        f.setPixelSize(std::max(1, -height));
+    } else {
+        // A cell height: pick the character height whose line is that tall.
+        f.setPixelSize(std::max(1, height));
+        const int cell = QFontMetrics(f).height();
+        if (cell > 0) f.setPixelSize(std::max(1, (height * height + cell / 2) / cell));
+    }
+    return f;
+}
+
+bool TCanvasPrivate::Monochrome() const
+{
+    return bitmap != nullptr && bitmap->Monochrome();
+}
+
+// ---- TPen, TBrush, TFont
+
+void TPen::Changed()
+{
+    if (OnChange) OnChange(this);
+}
+
+void TPen::SetColor(TColor value)
+{
+    if (value == FColor && !FAlternate) return;
+    FColor = value;
+    FAlternate = false;
+    Changed();
+}
+
+void TPen::SetMode(TPenMode value)
+{
+    if (value == FMode) return;
+    FMode = value;
+    Changed();
+}
+
+void TPen::SetStyle(TPenStyle value)
+{
+    if (value == FStyle && !FAlternate) return;
+    FStyle = value;
+    FAlternate = false;
+    Changed();
+}
+
+void TPen::SetWidth(int value)
+{
+    value = std::max(value, 1);
+    if (value == FWidth && !FAlternate) return;
+    FWidth = value;
+    FAlternate = false;
+    Changed();
+}
+
+void TPen::SelectAlternatePen(TColor color)
+{
+    if (FAlternate && FColor == color && FWidth == 1) return;
+    FAlternate = true;
+    FColor = color;
+    FWidth = 1;
+    Changed();
+}
+
+void TPen::Assign(const TPersistent* source)
+{
+    const auto* pen = dynamic_cast<const TPen*>(source);
+    if (pen == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (pen == this) return;
+    const bool same = FColor == pen->FColor && FMode == pen->FMode && FStyle == pen->FStyle &&
+                      FWidth == pen->FWidth && FAlternate == pen->FAlternate;
+    FColor = pen->FColor;
+    FMode = pen->FMode;
+    FStyle = pen->FStyle;
+    FWidth = pen->FWidth;
+    FAlternate = pen->FAlternate;
+    if (!same) Changed();
+}
+
+void TBrush::Changed()
+{
+    if (OnChange) OnChange(this);
+}
+
+void TBrush::SetColor(TColor value)
+{
+    if (value == FColor) return;
+    FColor = value;
+    Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle value)
+{
+    if (value == FStyle) return;
+    FStyle = value;
+    Changed();
+}
+
+void TBrush::SetBitmap(TBitmap* value)
+{
+    if (value == FBitmap) return;
+    FBitmap = value;
+    Changed();
+}
+
+void TBrush::Assign(const TPersistent* source)
+{
+    const auto* brush = dynamic_cast<const TBrush*>(source);
+    if (brush == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (brush == this) return;
+    const bool same =
+        FColor == brush->FColor && FStyle == brush->FStyle && FBitmap == brush->FBitmap;
+    FColor = brush->FColor;
+    FStyle = brush->FStyle;
+    FBitmap = brush->FBitmap;
+    if (!same) Changed();
+}
+
+void TFont::Changed()
+{
+    if (OnChange) OnChange(this);
+}
+
+void TFont::SetName(const std::string& value)
+{
+    if (value == FName) return;
+    FName = value;
+    Changed();
+}
+
+int TFont::Size() const
+{
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
+
+void TFont::SetSize(int value)
+{
+    SetHeight(-MulDiv(value, FPixelsPerInch, 72));
+}
+
+void TFont::SetHeight(int value)
+{
+    if (value == FHeight) return;
+    FHeight = value;
+    Changed();
+}
+
+void TFont::SetColor(TColor value)
+{
+    if (value == FColor) return;
+    FColor = value;
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles value)
+{
+    if (value == FStyle) return;
+    FStyle = value;
+    Changed();
+}
+
+void TFont::SetCharset(uint8_t value)
+{
+    if (value == FCharset) return;
+    FCharset = value;
+    Changed();
+}
+
+void TFont::SetPixelsPerInch(int value)
+{
+    if (value <= 0 || value == FPixelsPerInch) return;
+    FPixelsPerInch = value;
+    Changed();
+}
+
+void TFont::SetOrientation(int value)
+{
+    if (value == FOrientation) return;
+    FOrientation = value;
+    Changed();
+}
+
+void TFont::Assign(const TPersistent* source)
+{
+    const auto* font = dynamic_cast<const TFont*>(source);
+    if (font == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (font == this) return;
+    const bool same = FName == font->FName && FHeight == font->FHeight && FColor == font->FColor &&
+                      FStyle == font->FStyle && FCharset == font->FCharset &&
+                      FPixelsPerInch == font->FPixelsPerInch && FOrientation == font->FOrientation;
+    FName = font->FName;
+    FHeight = font->FHeight;
+    FColor = font->FColor;
+    FStyle = font->FStyle;
+    FCharset = font->FCharset;
+    FPixelsPerInch = font->FPixelsPerInch;
+    FOrientation = font->FOrientation;
+    if (!same) Changed();
+}
+
+// ---- TCanvas
+
+TCanvas::TCanvas() : FPrivate(std::make_unique<TCanvasPrivate>()) {}
+
+TCanvas::~TCanvas() = default;
+
+int TCanvas::Width() const
+{
+    const QImage* image = FPrivate->image;
+    return image != nullptr ? image->width() : 0;
+}
+
+int TCanvas::Height() const
+{
+    const QImage* image = FPrivate->image;
+    return image != nullptr ? image->height() : 0;
+}
+
+void TCanvas::BeginDraw()
+{
+    if (OnChanging) OnChanging(this);
+}
+
+void TCanvas::EndDraw(const TRect& area)
+{
+    if (OnChange) OnChange(this);
+    if (!OnTouched) return;
+    const TRect bounds{0, 0, Width(), Height()};
+    TRect touched = Intersection(area, bounds);
+    if (FHasClip) touched = Intersection(touched, FClip);
+    if (!touched.IsEmpty()) OnTouched(touched);
+}
+
+TRect TCanvas::ClipRect() const
+{
+    const TRect bounds{0, 0, Width(), Height()};
+    return FHasClip ? Intersection(FClip, bounds) : bounds;
+}
+
+void TCanvas::SetClipRect(const TRect& rect)
+{
+    FClip = rect;
+    FHasClip = true;
+}
+
+void TCanvas::RemoveClip()
+{
+    FHasClip = false;
+    FClip = TRect{};
+}
+
+void TCanvas::MoveTo(int x, int y)
+{
+    FPenPos = TPoint{x, y};
+    FPatternPhase = 0;
+}
+
+void TCanvas::DrawLineSegment(int x0, int y0, int x1, int y1)
+{
+    TLinePattern pattern;
+    int width = 1;
+    if (!PenGeometry(*FPen, pattern, width)) return;
+    uint32_t pixel = ColorToPixel(FPen->Color());
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    raster.Line(x0, y0, x1, y1, pixel, FPen->Mode(), pattern, width, FPatternPhase);
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    BeginDraw();
+    const TPoint from = FPenPos;
+    DrawLineSegment(from.X, from.Y, x, y);
+    FPenPos = TPoint{x, y};
+    EndDraw(TRaster::LineBounds(from.X, from.Y, x, y, FPen->Width()));
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points)
+{
+    if (points.size() < 2) return;
+    BeginDraw();
+    const int savedPhase = FPatternPhase;
+    FPatternPhase = 0;
+    TRect area;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const TPoint& a = points[i - 1];
+        const TPoint& b = points[i];
+        DrawLineSegment(a.X, a.Y, b.X, b.Y);
+        area = Union(area, TRaster::LineBounds(a.X, a.Y, b.X, b.Y, FPen->Width()));
+    }
+    FPatternPhase = savedPhase;
+    EndDraw(area);
+}
+
+namespace {
+
+void FillWithBrush(TRaster& raster, const TRect& rect, const TBrush& brush, bool mono,
+                   TColor bkColor, int bkMode, TPenMode mode)
+{
+    const TBitmap* pattern = brush.Bitmap();
+    if (pattern != nullptr && !pattern->Empty()) {
+        const QImage& image = BitmapImage(*pattern);
+        if (image.depth() == 32) {
+            raster.FillPattern(rect, reinterpret_cast<const uint32_t*>(image.constBits()),
+                               image.width(), image.height(),
+                               static_cast<int>(image.bytesPerLine() / 4), mode);
+            return;
+        }
+    }
+    if (brush.Style() == bsClear) return;
+    uint32_t fore = ColorToPixel(brush.Color());
+    uint32_t back = ColorToPixel(bkColor);
+    if (mono) {
+        fore = MonoPixel(fore);
+        back = MonoPixel(back);
+    }
+    if (brush.Style() == bsSolid)
+        raster.FillRect(rect, fore, mode);
+    else
+        raster.FillHatch(rect, brush.Style(), fore, back, bkMode == OPAQUE, mode);
+}
+
+} // namespace
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    const TRect rect{left, top, right, bottom};
+    if (rect.IsEmpty()) return;
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    const bool mono = FPrivate->Monochrome();
+    const TPenMode mode = FPen->Mode();
+    TLinePattern pattern;
+    int width = 1;
+    if (!PenGeometry(*FPen, pattern, width)) {
+        // Without an outline the brush covers the whole rectangle.
+        FillWithBrush(raster, rect, *FBrush, mono, FBkColor, FBkMode, mode);
+        EndDraw(rect);
+        return;
+    }
+    TRect outer = rect;
+    if (FPen->Style() != psInsideFrame && width > 1) {
+        // The pen is centred on the one-pixel outline.
+        const int before = width / 2;
+        outer = TRect{left - before, top - before, right - 1 - before + width,
+                      bottom - 1 - before + width};
+    }
+    const TRect inner{outer.Left + width, outer.Top + width, outer.Right - width,
+                      outer.Bottom - width};
+    if (!inner.IsEmpty()) FillWithBrush(raster, inner, *FBrush, mono, FBkColor, FBkMode, mode);
+    uint32_t pixel = ColorToPixel(FPen->Color());
+    if (mono) pixel = MonoPixel(pixel);
+    if (pattern.IsSolid() || width > 1) {
+        raster.FrameRect(outer, width, pixel, mode);
+    } else if (outer.Width() == 1 || outer.Height() == 1) {
+        int phase = 0;
+        raster.Line(left, top, outer.Width() == 1 ? left : right, outer.Width() == 1 ? bottom : top,
+                    pixel, mode, pattern, 1, phase);
+    } else {
+        // Clockwise from the top-left corner; each side stops before the next corner.
+        int phase = 0;
+        const int r = right - 1;
+        const int b = bottom - 1;
+        raster.Line(left, top, r, top, pixel, mode, pattern, 1, phase);
+        raster.Line(r, top, r, b, pixel, mode, pattern, 1, phase);
+        raster.Line(r, b, left, b, pixel, mode, pattern, 1, phase);
+        raster.Line(left, b, left, top, pixel, mode, pattern, 1, phase);
+    }
+    EndDraw(outer);
+}
+
+void TCanvas::FillRect(const TRect& rect)
+{
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    FillWithBrush(raster, rect, *FBrush, FPrivate->Monochrome(), FBkColor, FBkMode, pmCopy);
+    EndDraw(rect);
+}
+
+void TCanvas::FrameRect(const TRect& rect)
+{
+    if (FBrush->Style() == bsClear && FBrush->Bitmap() == nullptr) return;
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    uint32_t pixel = ColorToPixel(FBrush->Color());
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    raster.FrameRect(rect, 1, pixel, pmCopy);
+    EndDraw(rect);
+}
+
+TColor TCanvas::Pixels(int x, int y) const
+{
+    const QImage* image = FPrivate->image;
+    if (!IsDrawable(image) || x < 0 || y < 0 || x >= image->width() || y >= image->height())
+        return 0xFFFFFFFFu;
+    return PixelToColor(reinterpret_cast<const uint32_t*>(image->constScanLine(y))[x]);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color)
+{
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    uint32_t pixel = ColorToPixel(color);
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    raster.SetPixel(x, y, pixel, pmCopy);
+    EndDraw(TRect{x, y, x + 1, y + 1});
+}
+
+void TCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width)
+{
+    FPen->SetWidth(1);
+    --rect.Bottom;
+    --rect.Right;
+    while (width > 0) {
+        --width;
+        const TPoint topRight{rect.Right, rect.Top};
+        TPoint bottomLeft{rect.Left, rect.Bottom};
+        FPen->SetColor(topColor);
+        Polyline({bottomLeft, TPoint{rect.Left, rect.Top}, topRight});
+        FPen->SetColor(bottomColor);
+        --bottomLeft.X;
+        Polyline({topRight, TPoint{rect.Right, rect.Bottom}, bottomLeft});
+        ++rect.Left;
+        ++rect.Top;
+        --rect.Right;
+        --rect.Bottom;
+    }
+    ++rect.Bottom;
+    ++rect.Right;
+}
+
+TSize TCanvas::TextExtent(const std::string& text) const
+{
+    const QFontMetrics metrics(ToQFont(*FFont, !FPrivate->Monochrome()));
+    return TSize{metrics.horizontalAdvance(DecodeCanvasText(text)), metrics.height()};
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text)
+{
+    DrawText(x, y, FFont->Orientation() / 10.0, text);
+}
+
+void TCanvas::TextOutRotated(int x, int y, double angle, const std::string& text)
+{
+    DrawText(x, y, angle, text);
+}
+
+void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
+{
+    QImage* image = FPrivate->image;
+    BeginDraw();
+    if (image == nullptr || image->isNull()) {
+        EndDraw(TRect{});
+        return;
+    }
+    const bool mono = FPrivate->Monochrome();
+    const QFont font = ToQFont(*FFont, !mono);
+    const QFontMetrics metrics(font);
+    const QString s = DecodeCanvasText(text);
+    const int w = metrics.horizontalAdvance(s);
+    const int h = metrics.height();
+    int ox = 0;
+    switch (FTextAlign & TA_CENTER) {
+    case TA_RIGHT:
+        ox = -w;
+        break;
+    case TA_CENTER:
+        ox = -(w / 2);
+        break;
+    default:
+        break;
+    }
+    int oy = 0;
+    switch (FTextAlign & TA_BASELINE) {
+    case TA_BOTTOM:
+        oy = -h;
+        break;
+    case TA_BASELINE:
+        oy = -metrics.ascent();
+        break;
+    default:
+        break;
+    }
+    const QRect cell(ox, oy, w, h);
+
+    QTransform transform;
+    transform.translate(x, y);
+    if (angle != 0.0) transform.rotate(-angle);
+    const QRect mapped = transform.mapRect(QRectF(cell)).toAlignedRect();
+    const TRect area{mapped.left(), mapped.top(), mapped.left() + mapped.width(),
+                     mapped.top() + mapped.height()};
+
+    {
+        QPainter painter(image);
+        const TRect bounds{0, 0, image->width(), image->height()};
+        painter.setClipRect(ToQRect(FHasClip ? Intersection(FClip, bounds) : bounds));
+        painter.setTransform(transform);
+        if (FBkMode == OPAQUE) {
+            uint32_t back = ColorToPixel(FBkColor);
+            if (mono) back = MonoPixel(back);
+            painter.fillRect(cell, QColor::fromRgb(back));
+        }
+        uint32_t fore = ColorToPixel(FFont->Color());
+        if (mono) fore = MonoPixel(fore);
+        painter.setPen(QColor::fromRgb(fore));
+        painter.setFont(font);
+        painter.drawText(ox, oy + metrics.ascent(), s);
+    }
+    EndDraw(area);
+}
+
+namespace {
+
+// Plain copy of Src's Source rectangle to Dest at (dx, dy), clipped to Clip (inside Dest).
+void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& src,
+               const TRect& source, bool mono)
+{
+    const TRect srcBounds = Intersection(source, TRect{0, 0, src.width(), src.height()});
+    // Where the readable source lands in the destination.
+    const TRect landed{srcBounds.Left - source.Left + dx, srcBounds.Top - source.Top + dy,
+                       srcBounds.Right - source.Left + dx, srcBounds.Bottom - source.Top + dy};
+    const TRect r = Intersection(landed, clip);
+    if (r.IsEmpty()) return;
+    const int sx = r.Left - dx + source.Left;
+    const int sy0 = r.Top - dy + source.Top;
+    const bool sameImage = dest.constBits() == src.constBits();
+    // Overlapping copies within one image walk away from the rows they are about to write.
+    const bool upward = sameImage && r.Top > sy0;
+    for (int i = 0; i < r.Height(); ++i) {
+        const int row = upward ? r.Height() - 1 - i : i;
+        const auto* from = reinterpret_cast<const uint32_t*>(src.constScanLine(sy0 + row)) + sx;
+        auto* to = reinterpret_cast<uint32_t*>(dest.scanLine(r.Top + row)) + r.Left;
+        if (sameImage) {
+            std::memmove(to, from, static_cast<size_t>(r.Width()) * 4);
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] |= 0xFF000000u;
+        } else {
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] = from[x] | 0xFF000000u;
+        }
+        if (mono) {
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] = MonoPixel(to[x]);
+        }
+    }
+}
+
+} // namespace
+
+void TCanvas::CopyRect(const TRect& dest, const TCanvas* source, const TRect& sourceRect)
+{
+    if (source == nullptr) return;
+    QImage* target = FPrivate->image;
+    const QImage* from = source->FPrivate->image;
+    BeginDraw();
+    if (!IsDrawable(target) || from == nullptr || from->isNull() || dest.IsEmpty() ||
+        sourceRect.IsEmpty()) {
+        EndDraw(TRect{});
+        return;
+    }
+    const TRect clip = ClipRect();
+    if (dest.Width() == sourceRect.Width() && dest.Height() == sourceRect.Height() &&
+        from->depth() == 32) {
+        BlockCopy(*target, clip, dest.Left, dest.Top, *from, sourceRect, FPrivate->Monochrome());
+    } else {
+        // Stretching is rare (pictures scaled into a rectangle): Qt does it.
+        const QImage copy = from->copy(ToQRect(sourceRect));
+        QPainter painter(target);
+        painter.setClipRect(ToQRect(clip));
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(ToQRect(dest), copy);
+    }
+    EndDraw(dest);
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap* bitmap)
+{
+    if (bitmap == nullptr || bitmap->Empty()) return;
+    CopyRect(TRect{x, y, x + bitmap->Width(), y + bitmap->Height()}, bitmap->Canvas(),
+             TRect{0, 0, bitmap->Width(), bitmap->Height()});
+}
+
+void TCanvas::StretchDraw(const TRect& dest, const TBitmap* bitmap)
+{
+    if (bitmap == nullptr || bitmap->Empty()) return;
+    CopyRect(dest, bitmap->Canvas(), TRect{0, 0, bitmap->Width(), bitmap->Height()});
+}
+
+std::unique_ptr<TCanvas> CreateImageCanvas(QImage* image)
+{
+    auto canvas = std::make_unique<TCanvas>();
+    canvas->Private()->image = image;
+    return canvas;
+}
+
+void SetCanvasImage(TCanvas* canvas, QImage* image)
+{
+    if (canvas != nullptr) canvas->Private()->image = image;
+}
+
+QImage* CanvasImage(const TCanvas* canvas)
+{
+    return canvas != nullptr ? canvas->Private()->image : nullptr;
+}
+
+// ---- TBitmap
+
+struct TBitmap::Image
+{
+    QImage image;
+};
+
+QImage* TCanvasPrivate::ImageOf(const TBitmap* bitmap)
+{
+    return bitmap != nullptr ? &bitmap->FImage->image : nullptr;
+}
+
+QImage& BitmapImage(TBitmap& bitmap)
+{
+    return *TCanvasPrivate::ImageOf(&bitmap);
+}
+
+const QImage& BitmapImage(const TBitmap& bitmap)
+{
+    return *TCanvasPrivate::ImageOf(&bitmap);
+}
+
+TBitmap::TBitmap() : FImage(std::make_unique<Image>()), FCanvas(std::make_unique<TCanvas>())
+{
+    FCanvas->Private()->image = &FImage->image;
+    FCanvas->Private()->bitmap = this;
+    FCanvas->OnChange = [this](TObject*) {
+        if (OnChange) OnChange(this);
+    };
+}
+
+TBitmap::~TBitmap() = default;
+
+int TBitmap::Width() const
+{
+    return FImage->image.width();
+}
+
+int TBitmap::Height() const
+{
+    return FImage->image.height();
+}
+
+void TBitmap::SetWidth(int value)
+{
+    SetSize(value, Height());
+}
+
+void TBitmap::SetHeight(int value)
+{
+    SetSize(Width(), value);
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == Width() && height == Height()) return;
+    QImage resized;
+    if (width > 0 && height > 0) {
+        resized = QImage(width, height, QImage::Format_RGB32);
+        if (resized.isNull()) throw EOutOfMemory();
+        resized.fill(kWhitePixel);
+        const QImage& old = FImage->image;
+        const int w = std::min(width, old.width());
+        const int h = std::min(height, old.height());
+        for (int y = 0; y < h; ++y)
+            std::memcpy(resized.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
+    }
+    FImage->image = std::move(resized);
+    if (OnChange) OnChange(this);
+}
+
+void TBitmap::SetMonochrome(bool value)
+{
+    if (value == FMonochrome) return;
+    FMonochrome = value;
+    QImage& image = FImage->image;
+    if (FMonochrome) {
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = MonoPixel(row[x]);
+        }
+    }
+    if (OnChange) OnChange(this);
+}
+
+TColor TBitmap::PixelColor(int x, int y) const
+{
+    return FCanvas->Pixels(x, y);
+}
+
+void TBitmap::SaveToFile(const std::string& fileName) const
+{
+    if (FImage->image.isNull() || !FImage->image.save(DecodeCanvasText(fileName), "PNG"))
+        throw EFCreateError(fileName);
+}
+
+void TBitmap::LoadFromFile(const std::string& fileName)
+{
+    QImage loaded;
+    if (!loaded.load(DecodeCanvasText(fileName))) throw EFOpenError(fileName);
+    FImage->image = loaded.convertToFormat(QImage::Format_RGB32);
+    if (FMonochrome) {
+        FMonochrome = false;
+        SetMonochrome(true);
+        return;
+    }
+    if (OnChange) OnChange(this);
+}
+
+void TBitmap::Assign(const TPersistent* source)
+{
+    const auto* bitmap = dynamic_cast<const TBitmap*>(source);
+    if (bitmap == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (bitmap == this) return;
+    FImage->image = bitmap->FImage->image.copy();
+    FMonochrome = bitmap->FMonochrome;
+    if (OnChange) OnChange(this);
+}

@@ -1,0 +1,438 @@
+#include "toolkit/Raster.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <type_traits>
+
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+constexpr uint32_t kOpaque = 0xFF000000u;
+
+Wide FloorDiv(Wide a, Wide b)
+{
+    Wide q = a / b;
+    if (a % b != 0 && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+Wide CeilDiv(Wide a, Wide b)
+{
+    return -FloorDiv(-a, b);
+}
+
+template <int M> inline uint32_t Rop(uint32_t p, uint32_t d)
+{
+    uint32_t r = 0;
+    if constexpr (M == pmBlack)
+        r = 0;
+    else if constexpr (M == pmWhite)
+        r = 0xFFFFFFFFu;
+    else if constexpr (M == pmNop)
+        r = d;
+    else if constexpr (M == pmNot)
+        r = ~d;
+    else if constexpr (M == pmCopy)
+        r = p;
+    else if constexpr (M == pmNotCopy)
+        r = ~p;
+    else if constexpr (M == pmMergePenNot)
+        r = p | ~d;
+    else if constexpr (M == pmMaskPenNot)
+        r = p & ~d;
+    else if constexpr (M == pmMergeNotPen)
+        r = ~p | d;
+    else if constexpr (M == pmMaskNotPen)
+        r = ~p & d;
+    else if constexpr (M == pmMerge)
+        r = p | d;
+    else if constexpr (M == pmNotMerge)
+        r = ~(p | d);
+    else if constexpr (M == pmMask)
+        r = p & d;
+    else if constexpr (M == pmNotMask)
+        r = ~(p & d);
+    else if constexpr (M == pmXor)
+        r = p ^ d;
+    else
+        r = ~(p ^ d);
+    return r | kOpaque;
+}
+
+// Calls f with the raster operation as a compile-time constant, so that inner loops carry no
+// per-pixel switch.
+template <class F> void WithRop(TPenMode mode, F&& f)
+{
+    switch (mode) {
+    case pmBlack:
+        f(std::integral_constant<int, pmBlack>{});
+        break;
+    case pmWhite:
+        f(std::integral_constant<int, pmWhite>{});
+        break;
+    case pmNop:
+        break;
+    case pmNot:
+        f(std::integral_constant<int, pmNot>{});
+        break;
+    case pmCopy:
+        f(std::integral_constant<int, pmCopy>{});
+        break;
+    case pmNotCopy:
+        f(std::integral_constant<int, pmNotCopy>{});
+        break;
+    case pmMergePenNot:
+        f(std::integral_constant<int, pmMergePenNot>{});
+        break;
+    case pmMaskPenNot:
+        f(std::integral_constant<int, pmMaskPenNot>{});
+        break;
+    case pmMergeNotPen:
+        f(std::integral_constant<int, pmMergeNotPen>{});
+        break;
+    case pmMaskNotPen:
+        f(std::integral_constant<int, pmMaskNotPen>{});
+        break;
+    case pmMerge:
+        f(std::integral_constant<int, pmMerge>{});
+        break;
+    case pmNotMerge:
+        f(std::integral_constant<int, pmNotMerge>{});
+        break;
+    case pmMask:
+        f(std::integral_constant<int, pmMask>{});
+        break;
+    case pmNotMask:
+        f(std::integral_constant<int, pmNotMask>{});
+        break;
+    case pmXor:
+        f(std::integral_constant<int, pmXor>{});
+        break;
+    case pmNotXor:
+        f(std::integral_constant<int, pmNotXor>{});
+        break;
+    }
+}
+
+TRect Intersect(const TRect& a, const TRect& b)
+{
+    TRect r;
+    IntersectRect(r, a, b);
+    return r;
+}
+
+// A horizontal run of Count pixels.
+template <int M> inline void Span(uint32_t* p, int count, uint32_t pixel)
+{
+    if constexpr (M == pmCopy) {
+        std::fill_n(p, count, pixel | kOpaque);
+    } else {
+        for (int i = 0; i < count; ++i)
+            p[i] = Rop<M>(pixel, p[i]);
+    }
+}
+
+// Which steps k of a line lie inside the clip, with the minor coordinate of step k being
+// m(k) = floor((2 k a + c) / (2 n)) (see the direction rule in Raster.h).
+struct LineWalk
+{
+    long long First = 0; // first visible step
+    long long Last = -1; // last visible step (inclusive)
+    long long Minor = 0; // m(First)
+    long long Error = 0; // 2 First a + c - 2 n m(First), in [0, 2n)
+};
+
+LineWalk Walk(long long u0, int su, long long n, long long v0, int sv, long long a, long long uLo,
+              long long uHi, long long vLo, long long vHi)
+{
+    LineWalk w;
+    if (uLo >= uHi || vLo >= vHi) return w;
+    const long long c = sv > 0 ? n - 1 : n;
+    Wide first = 0;
+    Wide last = n - 1;
+    if (su > 0) {
+        first = std::max<Wide>(first, uLo - u0);
+        last = std::min<Wide>(last, uHi - 1 - u0);
+    } else {
+        first = std::max<Wide>(first, u0 - uHi + 1);
+        last = std::min<Wide>(last, u0 - uLo);
+    }
+    // Allowed minor offsets m, as a closed range.
+    Wide mLo = sv > 0 ? Wide(vLo) - v0 : Wide(v0) - vHi + 1;
+    Wide mHi = sv > 0 ? Wide(vHi) - 1 - v0 : Wide(v0) - vLo;
+    if (a == 0) {
+        if (mLo > 0 || mHi < 0) return w;
+    } else {
+        first = std::max(first, CeilDiv(2 * Wide(n) * mLo - c, 2 * Wide(a)));
+        last = std::min(last, FloorDiv(2 * Wide(n) * (mHi + 1) - c - 1, 2 * Wide(a)));
+    }
+    if (first > last) return w;
+    const Wide t = 2 * first * a + c;
+    const Wide m = FloorDiv(t, 2 * Wide(n));
+    w.First = static_cast<long long>(first);
+    w.Last = static_cast<long long>(last);
+    w.Minor = static_cast<long long>(m);
+    w.Error = static_cast<long long>(t - 2 * Wide(n) * m);
+    return w;
+}
+
+} // namespace
+
+TLinePattern PatternForStyle(TPenStyle style)
+{
+    switch (style) {
+    case psDash:
+        return {0x3FFFF, 24}; // 18 on, 6 off
+    case psDot:
+        return {0x7, 6}; // 3 on, 3 off
+    case psDashDot:
+        return {0x1FF | (0x7u << 15), 24}; // 9, 6, 3, 6
+    case psDashDotDot:
+        return {0x1FF | (0x7u << 12) | (0x7u << 18), 24}; // 9,3,3,3,3,3
+    case psClear:
+        return {0, 1};
+    case psSolid:
+    case psInsideFrame:
+        break;
+    }
+    return {1, 1};
+}
+
+uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest)
+{
+    uint32_t r = dest | kOpaque;
+    WithRop(mode, [&](auto tag) { r = Rop<decltype(tag)::value>(pen, dest); });
+    return r;
+}
+
+TRaster::TRaster(uint32_t* bits, int width, int height, int stride)
+    : FBits(bits), FWidth(std::max(width, 0)), FHeight(std::max(height, 0)),
+      FStride(stride), FClip{0, 0, FWidth, FHeight}
+{
+    if (FBits == nullptr) FClip = TRect{};
+}
+
+void TRaster::SetClip(const TRect& clip)
+{
+    FClip = FBits != nullptr ? Intersect(clip, TRect{0, 0, FWidth, FHeight}) : TRect{};
+}
+
+void TRaster::FillRect(const TRect& rect, uint32_t pixel, TPenMode mode)
+{
+    const TRect r = Intersect(rect, FClip);
+    if (r.IsEmpty()) return;
+    WithRop(mode, [&](auto tag) {
+        constexpr int M = decltype(tag)::value;
+        uint32_t* row = FBits + static_cast<ptrdiff_t>(r.Top) * FStride + r.Left;
+        for (int y = r.Top; y < r.Bottom; ++y, row += FStride)
+            Span<M>(row, r.Width(), pixel);
+    });
+}
+
+void TRaster::FrameRect(const TRect& outer, int thickness, uint32_t pixel, TPenMode mode)
+{
+    if (outer.IsEmpty() || thickness <= 0) return;
+    const long long t = thickness;
+    if (2 * t >= outer.Height() || 2 * t >= outer.Width()) {
+        FillRect(outer, pixel, mode);
+        return;
+    }
+    const int th = thickness;
+    FillRect({outer.Left, outer.Top, outer.Right, outer.Top + th}, pixel, mode);
+    FillRect({outer.Left, outer.Bottom - th, outer.Right, outer.Bottom}, pixel, mode);
+    FillRect({outer.Left, outer.Top + th, outer.Left + th, outer.Bottom - th}, pixel, mode);
+    FillRect({outer.Right - th, outer.Top + th, outer.Right, outer.Bottom - th}, pixel, mode);
+}
+
+void TRaster::FillHatch(const TRect& rect, TBrushStyle style, uint32_t fore, uint32_t back,
+                        bool opaque, TPenMode mode)
+{
+    const TRect r = Intersect(rect, FClip);
+    if (r.IsEmpty()) return;
+    auto on = [style](int x, int y) {
+        const bool h = (y & 7) == 0;
+        const bool v = (x & 7) == 0;
+        const bool f = ((x - y) & 7) == 0;
+        const bool b = ((x + y) & 7) == 0;
+        switch (style) {
+        case bsHorizontal:
+            return h;
+        case bsVertical:
+            return v;
+        case bsFDiagonal:
+            return f;
+        case bsBDiagonal:
+            return b;
+        case bsCross:
+            return h || v;
+        case bsDiagCross:
+            return f || b;
+        default:
+            return true;
+        }
+    };
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        uint32_t* row = FBits + static_cast<ptrdiff_t>(y) * FStride;
+        for (int x = r.Left; x < r.Right; ++x) {
+            if (on(x, y))
+                row[x] = ApplyRop(mode, fore, row[x]);
+            else if (opaque)
+                row[x] = ApplyRop(mode, back, row[x]);
+        }
+    }
+}
+
+void TRaster::FillPattern(const TRect& rect, const uint32_t* pattern, int patternWidth,
+                          int patternHeight, int patternStride, TPenMode mode)
+{
+    const TRect r = Intersect(rect, FClip);
+    if (r.IsEmpty() || pattern == nullptr || patternWidth <= 0 || patternHeight <= 0) return;
+    WithRop(mode, [&](auto tag) {
+        constexpr int M = decltype(tag)::value;
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            uint32_t* row = FBits + static_cast<ptrdiff_t>(y) * FStride;
+            const uint32_t* src =
+                pattern + static_cast<ptrdiff_t>(y % patternHeight) * patternStride;
+            for (int x = r.Left; x < r.Right; ++x)
+                row[x] = Rop<M>(src[x % patternWidth], row[x]);
+        }
+    });
+}
+
+void TRaster::SetPixel(int x, int y, uint32_t pixel, TPenMode mode)
+{
+    if (!FClip.Contains(x, y)) return;
+    uint32_t& d = FBits[static_cast<ptrdiff_t>(y) * FStride + x];
+    d = ApplyRop(mode, pixel, d);
+}
+
+uint32_t TRaster::Pixel(int x, int y) const
+{
+    if (FBits == nullptr || x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
+    return FBits[static_cast<ptrdiff_t>(y) * FStride + x];
+}
+
+TRect TRaster::LineBounds(int x0, int y0, int x1, int y1, int width)
+{
+    const long long w = std::max(width, 1);
+    const long long before = w / 2;
+    const long long after = w - before; // exclusive
+    auto clampInt = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+    };
+    return TRect{clampInt(std::min<long long>(x0, x1) - before),
+                 clampInt(std::min<long long>(y0, y1) - before),
+                 clampInt(std::max<long long>(x0, x1) + after),
+                 clampInt(std::max<long long>(y0, y1) + after)};
+}
+
+void TRaster::Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode,
+                   const TLinePattern& pattern, int width, int& phase)
+{
+    const long long dx = static_cast<long long>(x1) - x0;
+    const long long dy = static_cast<long long>(y1) - y0;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const long long du = xMajor ? dx : dy;
+    const long long dv = xMajor ? dy : dx;
+    const long long n = du < 0 ? -du : du;
+    const int length = std::max(pattern.Length, 1);
+    const int startPhase = ((phase % length) + length) % length;
+    phase = static_cast<int>((startPhase + n) % length);
+    if (n == 0 || pattern.Bits == 0 || mode == pmNop || FClip.IsEmpty()) return;
+
+    const int su = du < 0 ? -1 : 1;
+    const int sv = dv < 0 ? -1 : 1;
+    const long long a = dv < 0 ? -dv : dv;
+    const long long u0 = xMajor ? x0 : y0;
+    const long long v0 = xMajor ? y0 : x0;
+    const long long uLo = xMajor ? FClip.Left : FClip.Top;
+    const long long uHi = xMajor ? FClip.Right : FClip.Bottom;
+    const long long vLo = xMajor ? FClip.Top : FClip.Left;
+    const long long vHi = xMajor ? FClip.Bottom : FClip.Right;
+    const long long w = std::max(width, 1);
+    const long long before = w / 2;
+
+    // A wide line is visible at a step when any pixel of its run is.
+    const LineWalk walk =
+        w == 1 ? Walk(u0, su, n, v0, sv, a, uLo, uHi, vLo, vHi)
+               : Walk(u0, su, n, v0, sv, a, uLo, uHi, vLo + before - w + 1, vHi + before);
+    if (walk.First > walk.Last) return;
+
+    const long long count = walk.Last - walk.First + 1;
+    const long long inc = 2 * a;
+    const long long lim = 2 * n;
+    long long e = walk.Error;
+    int pos = static_cast<int>((startPhase + walk.First) % length);
+    const bool solid = pattern.IsSolid();
+    long long u = u0 + su * walk.First;
+    long long v = v0 + sv * walk.Minor;
+
+    if (w == 1) {
+        const ptrdiff_t majorStep = xMajor ? su : static_cast<ptrdiff_t>(su) * FStride;
+        const ptrdiff_t minorStep = xMajor ? static_cast<ptrdiff_t>(sv) * FStride : sv;
+        ptrdiff_t off = xMajor ? static_cast<ptrdiff_t>(v) * FStride + u
+                               : static_cast<ptrdiff_t>(u) * FStride + v;
+        if (solid && a == 0) {
+            // Straight lines: one run (rows) or one column walk.
+            if (xMajor) {
+                const ptrdiff_t left = su > 0 ? off : off - (count - 1);
+                WithRop(mode, [&](auto tag) {
+                    Span<decltype(tag)::value>(FBits + left, static_cast<int>(count), pixel);
+                });
+                return;
+            }
+        }
+        WithRop(mode, [&](auto tag) {
+            constexpr int M = decltype(tag)::value;
+            uint32_t* bits = FBits;
+            if (solid) {
+                for (long long i = 0; i < count; ++i) {
+                    bits[off] = Rop<M>(pixel, bits[off]);
+                    off += majorStep;
+                    e += inc;
+                    if (e >= lim) {
+                        e -= lim;
+                        off += minorStep;
+                    }
+                }
+            } else {
+                const uint32_t bitsOn = pattern.Bits;
+                for (long long i = 0; i < count; ++i) {
+                    if ((bitsOn >> pos) & 1u) bits[off] = Rop<M>(pixel, bits[off]);
+                    if (++pos == length) pos = 0;
+                    off += majorStep;
+                    e += inc;
+                    if (e >= lim) {
+                        e -= lim;
+                        off += minorStep;
+                    }
+                }
+            }
+        });
+        return;
+    }
+
+    // Wide: a run across the major axis at every step, clipped on its own.
+    WithRop(mode, [&](auto tag) {
+        constexpr int M = decltype(tag)::value;
+        for (long long i = 0; i < count; ++i) {
+            if (solid || ((pattern.Bits >> pos) & 1u)) {
+                const long long lo = std::max(v - before, vLo);
+                const long long hi = std::min(v - before + w, vHi);
+                for (long long t = lo; t < hi; ++t) {
+                    const ptrdiff_t off = xMajor ? static_cast<ptrdiff_t>(t) * FStride + u
+                                                 : static_cast<ptrdiff_t>(u) * FStride + t;
+                    FBits[off] = Rop<M>(pixel, FBits[off]);
+                }
+            }
+            if (++pos == length) pos = 0;
+            u += su;
+            e += inc;
+            if (e >= lim) {
+                e -= lim;
+                v += sv;
+            }
+        }
+    });
+}
