@@ -1,0 +1,190 @@
+// The chart control: walls, titles and legend, and the fixed drawing sequence that lays out
+// and paints background, titles, axes, back wall, series and the zoom rectangle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "chart/ChartCanvas.h"
+#include "chart/ChartEngine.h"
+#include "chart/ChartPanel.h"
+#include "toolkit/Classes.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Types.h"
+
+class TCustomChart;
+
+// Horizontal placement of the lines of a title.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
+// A wall of the chart. In a flat chart only the back wall is drawn: the outline of the
+// chart rectangle, filled only when its colour or brush asks for it.
+class TCustomChartWall : public TPersistent
+{
+public:
+    TCustomChartWall(TCustomChart* chart, TColor defaultColor);
+    ~TCustomChartWall() override;
+
+    // clSeriesDefault: the brush colour applies.
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    TChartBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(const TBrush* value);
+    bool Dark3D() const { return FDark3D; }
+    void SetDark3D(bool value);
+    TChartPen* Pen() const { return FPen.get(); }
+    void SetPen(const TChartPen* value);
+    int Size() const { return FSize; }
+    void SetSize(int value);
+    TCustomChart* ParentChart() const { return FParentChart; }
+    TColor DefaultColor() const { return FDefaultColor; }
+    // The layout stores Color only when it differs from the wall's own default.
+    bool IsColorStored() const { return FColor != FDefaultColor; }
+
+    void Assign(const TPersistent* source) override;
+    std::string ClassName() const override { return "TCustomChartWall"; }
+
+private:
+    void Repaint();
+
+    TColor FColor = clSeriesDefault;
+    std::unique_ptr<TChartBrush> FBrush;
+    bool FDark3D = true;
+    std::unique_ptr<TChartPen> FPen;
+    int FSize = 0;
+    TCustomChart* FParentChart = nullptr;
+    TColor FDefaultColor = clSeriesDefault;
+};
+
+class TChartWall : public TCustomChartWall
+{
+public:
+    using TCustomChartWall::TCustomChartWall;
+    std::string ClassName() const override { return "TChartWall"; }
+};
+
+// A block of text lines above (title) or below (foot) the chart rectangle.
+class TChartTitle : public TChartFontObject
+{
+public:
+    explicit TChartTitle(TCustomChart* chart);
+    ~TChartTitle() override;
+
+    bool AdjustFrame() const { return FAdjustFrame; }
+    void SetAdjustFrame(bool value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TChartBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(const TBrush* value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    TChartHiddenPen* Frame() const { return FFrame.get(); }
+    void SetFrame(const TChartPen* value);
+    // One line per entry; every change repaints the chart.
+    TStringList* Text() const { return FText.get(); }
+    void SetText(const TStrings* value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+
+    // The area of the block at the last drawing, for the mouse hit tests.
+    TRect TextBlockRect;
+
+    void Assign(const TPersistent* source) override;
+    std::string ClassName() const override { return "TChartTitle"; }
+
+private:
+    template <class T> void Change(T& field, const T& value);
+
+    bool FAdjustFrame = true;
+    TAlignment FAlignment = taCenter;
+    std::unique_ptr<TChartBrush> FBrush;
+    TColor FColor = clSeriesDefault;
+    std::unique_ptr<TChartHiddenPen> FFrame;
+    std::unique_ptr<TStringList> FText;
+    bool FVisible = true;
+};
+
+// The legend. Only its visibility is carried: an invisible legend is neither drawn nor
+// given room, and this engine draws no legend at all.
+class TChartLegend : public TPersistent
+{
+public:
+    explicit TChartLegend(TCustomChart* chart) : FParentChart(chart) {}
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+    TCustomChart* ParentChart() const { return FParentChart; }
+    void Assign(const TPersistent* source) override;
+    std::string ClassName() const override { return "TChartLegend"; }
+
+private:
+    TCustomChart* FParentChart = nullptr;
+    bool FVisible = true;
+};
+
+class TCustomChart : public TCustomAxisPanel
+{
+public:
+    explicit TCustomChart(TComponent* owner = nullptr);
+    ~TCustomChart() override;
+
+    bool BackImageInside() const { return FBackImageInside; }
+    void SetBackImageInside(bool value);
+    TChartWall* BackWall() const { return FBackWall.get(); }
+    void SetBackWall(const TChartWall* value);
+    TChartWall* BottomWall() const { return FBottomWall.get(); }
+    void SetBottomWall(const TChartWall* value);
+    TChartWall* LeftWall() const { return FLeftWall.get(); }
+    void SetLeftWall(const TChartWall* value);
+    TChartTitle* Foot() const { return FFoot.get(); }
+    void SetFoot(const TChartTitle* value);
+    TChartTitle* Title() const { return FTitle.get(); }
+    void SetTitle(const TChartTitle* value);
+    TChartLegend* Legend() const { return FLegend.get(); }
+    void SetLegend(const TChartLegend* value);
+    // The back wall's pen.
+    TChartPen* Frame() const { return FBackWall->Pen(); }
+    void SetFrame(const TChartPen* value) { FBackWall->SetPen(value); }
+    // The back wall's colour; set at run time it also makes the wall's brush solid.
+    TColor BackColor() const { return FBackWall->Color(); }
+    void SetBackColor(TColor value);
+
+    // Steps of the drawing sequence, in the order RenderParts runs them.
+    void PaintBackground(TRect rect);
+    // Draws the bevels and border inside Rect and shrinks it by their widths.
+    void PaintBevels(TRect& rect);
+    void PaintTitlesAndLegend();
+    // Draws Title at the top (or at the bottom) and takes its room from the chart rectangle.
+    void PaintTitle(TChartTitle* title, bool onTop);
+    void LayOutAxes();
+    void FitSeriesMargins();
+    void PaintWalls();
+    void SetWallPaint(const TCustomChartWall* wall);
+    void ApplyFillBrush(TColor color, TBrushStyle style, TColor backColor);
+    void PaintAxes();
+    void PaintSeries(TChartSeries* series);
+    bool ClippingAllowed() const;
+    // The not-xor outline of the zoom record's rectangle: drawn twice, the pixels return.
+    void PaintZoomRectangle();
+
+    std::string ClassName() const override { return "TCustomChart"; }
+
+protected:
+    void RenderParts(TRect& panelRect) override;
+
+private:
+    bool FBackImageInside = false;
+    std::unique_ptr<TChartTitle> FTitle;
+    std::unique_ptr<TChartTitle> FFoot;
+    std::unique_ptr<TChartWall> FBackWall;
+    std::unique_ptr<TChartWall> FLeftWall;
+    std::unique_ptr<TChartLegend> FLegend;
+    std::unique_ptr<TChartWall> FBottomWall;
+};
+
+class TChart : public TCustomChart
+{
+public:
+    using TCustomChart::TCustomChart;
+    std::string ClassName() const override { return "TChart"; }
+};

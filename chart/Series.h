@@ -1,0 +1,178 @@
+// Line series: the point marker, the drawing of a series as a polyline through its points
+// (clipped by the chart), and the pixel margins the series asks its axes to keep free.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "chart/ChartCanvas.h"
+#include "chart/ChartEngine.h"
+#include "toolkit/Classes.h"
+#include "toolkit/Graphics.h"
+
+enum TSeriesPointerStyle : uint8_t {
+    psRectangle,
+    psCircle,
+    psTriangle,
+    psDownTriangle,
+    psCross,
+    psDiagCross,
+    psStar,
+    psDiamond,
+    psSmallDot,
+};
+
+// The marker drawn at each point. A line series keeps it invisible; then it draws nothing
+// and takes no room.
+class TSeriesPointer : public TPersistent
+{
+public:
+    explicit TSeriesPointer(TChartSeries* series);
+    ~TSeriesPointer() override;
+
+    TChartBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(const TBrush* value);
+    bool Dark3D() const { return FDark3D; }
+    void SetDark3D(bool value);
+    bool Draw3D() const { return FDraw3D; }
+    void SetDraw3D(bool value);
+    int HorizSize() const { return FHorizSize; }
+    void SetHorizSize(int value);
+    bool InflateMargins() const { return FInflateMargins; }
+    void SetInflateMargins(bool value);
+    TChartPen* Pen() const { return FPen.get(); }
+    void SetPen(const TChartPen* value);
+    TSeriesPointerStyle Style() const { return FStyle; }
+    void SetStyle(TSeriesPointerStyle value);
+    int VertSize() const { return FVertSize; }
+    void SetVertSize(int value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+    TChartSeries* Series() const { return FSeries; }
+
+    void Assign(const TPersistent* source) override;
+    std::string ClassName() const override { return "TSeriesPointer"; }
+
+private:
+    template <class T> void Change(T& field, const T& value);
+    void Repaint();
+
+    std::unique_ptr<TChartBrush> FBrush;
+    bool FDark3D = true;
+    bool FDraw3D = true;
+    int FHorizSize = 4;
+    bool FInflateMargins = true;
+    std::unique_ptr<TChartPen> FPen;
+    TSeriesPointerStyle FStyle = psRectangle;
+    int FVertSize = 4;
+    bool FVisible = true;
+    TChartSeries* FSeries = nullptr;
+};
+
+using TOnGetPointerStyle = std::function<TSeriesPointerStyle(TChartSeries* sender, int valueIndex)>;
+
+// A series drawn point to point: segments, optional stairs, area and markers. Only the flat
+// polyline is drawn; stairs, area filling, the 3D ribbon and markers are carried as settings.
+class TCustomSeries : public TChartSeries
+{
+public:
+    explicit TCustomSeries(TComponent* owner = nullptr);
+    ~TCustomSeries() override;
+
+    TBrushStyle AreaBrush() const { return FAreaBrush; }
+    void SetAreaBrush(TBrushStyle value);
+    TColor AreaColor() const { return FAreaColor; }
+    void SetAreaColor(TColor value);
+    TChartPen* AreaLinesPen() const { return FAreaLinesPen.get(); }
+    void SetAreaLinesPen(const TChartPen* value);
+    // The hit test also looks at the segments between points.
+    bool ClickableLine() const { return FClickableLine; }
+    void SetClickableLine(bool value) { FClickableLine = value; }
+    bool Dark3D() const { return FDark3D; }
+    void SetDark3D(bool value);
+    bool DrawArea() const { return FDrawArea; }
+    void SetDrawArea(bool value);
+    bool ConnectPoints() const { return FConnectPoints; }
+    void SetConnectPoints(bool value);
+    bool InvertedStairs() const { return FInvertedStairs; }
+    void SetInvertedStairs(bool value);
+    TBrushStyle LineBrush() const { return FLineBrush; }
+    void SetLineBrush(TBrushStyle value);
+    int LineHeight() const { return FLineHeight; }
+    void SetLineHeight(int value);
+    TChartPen* LinePen() const { return FLinePen.get(); }
+    void SetLinePen(const TChartPen* value);
+    TSeriesPointer* Pointer() const { return FPointer.get(); }
+    void SetPointer(const TSeriesPointer* value);
+    bool Stairs() const { return FStairs; }
+    void SetStairs(bool value);
+
+    TOnGetPointerStyle OnGetPointerStyle;
+
+    // Where the previously drawn point landed; kept from one drawing to the next.
+    int PrevPixelX() const { return FPrevPixelX; }
+    int PrevPixelY() const { return FPrevPixelY; }
+    TColor PrevColor() const { return FPrevColor; }
+
+    // The first point at or right of the left edge up to the first at or right of the right
+    // edge, found by binary search over the sorted X values.
+    void ComputeDrawnRange() override;
+    // Draws what PaintPoint would draw for every point of the drawn range, but a run of
+    // points inside one pixel column becomes the single vertical span it covers.
+    void PaintAllPoints() override;
+    // The segment that ends at point Index (from the left edge for the first drawn point).
+    void PaintPoint(int index) override;
+    void CalcHorizMargins(int& left, int& right) const override;
+    void CalcVerticalMargins(int& top, int& bottom) const override;
+    // A point drawn exactly at (X, Y), or a drawn segment passing within a pixel of it.
+    int Clicked(int x, int y) const override;
+
+    // Whether the marker of point Index, drawn at (PX, PY), covers (X, Y).
+    virtual bool ClickedPointer(int index, int px, int py, int x, int y) const;
+    // Draws the marker of point Index at (PX, PY); markers are not drawn by this engine.
+    virtual void DrawPointer(int px, int py, TColor color, int index);
+    // The vertical axis' end pixel, where an area fill would start.
+    virtual int OriginPixel(int index) const;
+
+    std::string ClassName() const override { return "TCustomSeries"; }
+
+private:
+    template <class T> void Change(T& field, const T& value);
+    // The segment from the previous pixel position to (X, Y) in Color, when it has a length.
+    void DrawSegment(int x, int y, TColor color);
+    // True when a run of same-coloured points in one column may be drawn as one span.
+    bool CanMergeColumns() const;
+    // Emits the points from Index on that share Index's pixel column as one span; answers
+    // the index after the run, or Index itself when the run cannot be merged.
+    int PaintColumnRun(int index, int last);
+
+    TBrushStyle FAreaBrush = bsSolid;
+    TColor FAreaColor = clSeriesDefault;
+    std::unique_ptr<TChartPen> FAreaLinesPen;
+    bool FClickableLine = true;
+    bool FDark3D = true;
+    bool FDrawArea = false;
+    bool FConnectPoints = false;
+    bool FInvertedStairs = false;
+    TBrushStyle FLineBrush = bsSolid;
+    int FLineHeight = 0;
+    std::unique_ptr<TChartPen> FLinePen;
+    std::unique_ptr<TSeriesPointer> FPointer;
+    bool FStairs = false;
+    int FOriginPixel = 0;
+    int FPrevOriginPixel = 0;
+    int FPrevPixelX = 0;
+    int FPrevPixelY = 0;
+    TColor FPrevColor = 0;
+    double FSlopeRatio3D = 0;
+};
+
+// The line series of the viewer: points joined by straight segments, no marker.
+class TLineSeries : public TCustomSeries
+{
+public:
+    explicit TLineSeries(TComponent* owner = nullptr);
+    std::string ClassName() const override { return "TLineSeries"; }
+};
