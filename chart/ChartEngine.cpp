@@ -834,7 +834,7 @@ void TCustomChartAxis::PlaceOnChartRect()
     if (FParentChart != nullptr) rect = FParentChart->ChartRect();
     const int origin = IsHorizontal ? rect.Left : rect.Top;
     const long double extent = IsHorizontal ? rect.Width() : rect.Height();
-    const long double onePercent = 0.01;
+    const long double onePercent = 0.01L;
     StartPixel = ClampToInt(origin + RoundHalfEven(extent * onePercent * FStartPosition));
     EndPixel = ClampToInt(origin + RoundHalfEven(extent * onePercent * FEndPosition));
     PixelLength = EndPixel - StartPixel;

@@ -153,8 +153,7 @@ void TCustomChartPanel::UpdateChartSize()
 void TCustomChartPanel::RequestRepaint()
 {
     if (!FReady || IsDestroying()) return;
-    FCanvas3D->MarkDirty();
-    TCustomPanel::Invalidate();
+    Invalidate();
 }
 
 void TCustomChartPanel::RepaintNow()
@@ -170,6 +169,12 @@ void TCustomChartPanel::Invalidate()
     // picture is then stale too.
     if (FCanvas3D) FCanvas3D->MarkDirty();
     TCustomPanel::Invalidate();
+}
+
+void TCustomChartPanel::EndLoading()
+{
+    TCustomPanel::EndLoading();
+    FSavedCursor = Cursor();
 }
 
 void TCustomChartPanel::Resize()

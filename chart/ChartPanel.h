@@ -112,6 +112,8 @@ public:
     void RepaintNow();
     // Every invalidation, also the toolkit's own on a move or resize, makes the cache stale.
     void Invalidate() override;
+    // The cursor set by the stored layout becomes the one the mouse code goes back to.
+    void EndLoading() override;
     // The change handler handed to pens, fonts and options owned by the chart.
     TNotifyEvent ChangeHandler();
     // Draws the whole chart into Rect of Target.
