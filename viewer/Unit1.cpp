@@ -1,0 +1,280 @@
+#include "viewer/Unit1.h"
+
+#include "toolkit/CodePage.h"
+
+TForm1* Form1 = nullptr;
+uint8_t DataModified = 0;
+std::vector<std::string> ProgramArguments;
+
+namespace {
+
+// The layout was designed with a font whose text is 13 pixels high.
+constexpr int DesignTextHeight = 13;
+
+const char* const FileFilter = "log|*.log|stimuli|*.sti|All|*.*";
+
+const std::string& BitNumberCaption()
+{
+    static const std::string text = Utf8ToCp1251("№ бита");
+    return text;
+}
+
+const std::string& SaveQuestion()
+{
+    static const std::string text = Utf8ToCp1251("Инфа менялась. Сохранить?");
+    return text;
+}
+
+void ApplyChartSettings(TChart* chart)
+{
+    chart->SetAllowPanning(pmHorizontal);
+    chart->BackWall()->Brush()->SetColor(clWhite);
+    chart->BackWall()->Brush()->SetStyle(bsClear);
+    // One empty line: the title keeps its room above the plot without a text.
+    chart->Title()->Text()->SetLines({""});
+    TChartAxis* left = chart->LeftAxis();
+    left->SetAutomatic(false);
+    left->SetAutomaticMaximum(false);
+    left->SetAutomaticMinimum(false);
+    left->SetMinimum(-0.2);
+    left->SetMaximum(1.2);
+    chart->Legend()->SetVisible(false);
+    chart->SetView3D(false);
+}
+
+void ApplySeriesSettings(TLineSeries* series, TChart* chart)
+{
+    series->SetSeriesColor(clRed);
+    series->Marks()->SetVisible(false);
+    series->Marks()->SetArrowLength(8);
+    series->Pointer()->SetVisible(false);
+    series->Pointer()->SetStyle(psRectangle);
+    series->Pointer()->SetInflateMargins(true);
+    TChartValueList* x = series->XValues();
+    x->SetName("X");
+    x->SetMultiplier(1);
+    x->SetDateTime(false);
+    x->SetOrder(loAscending);
+    TChartValueList* y = series->YValues();
+    y->SetName("Y");
+    y->SetMultiplier(1);
+    y->SetDateTime(false);
+    y->SetOrder(loNone);
+    series->SetParentChart(chart);
+}
+
+template <class T>
+T* Place(T* control, TWinControl* parent, int left, int top, int width, int height,
+         TAlign align = alNone)
+{
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    control->SetAlign(align);
+    return control;
+}
+
+} // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner)
+{
+    BuildLayout();
+}
+
+void TForm1::BuildLayout()
+{
+    SetName("Form1");
+    // Children are placed once at the end rather than after each one is added.
+    DisableAlign();
+
+    SetLeft(196);
+    SetTop(229);
+    SetClientWidth(1009);
+    SetClientHeight(490);
+    SetCaption("Form1");
+    SetColor(clBtnFace);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    Font()->SetColor(clWindowText);
+    Font()->SetCharset(DEFAULT_CHARSET);
+    Font()->SetStyle(TFontStyles{});
+
+    Panel1 = Place(new TPanel(this), this, 0, 0, 1009, 41, alTop);
+    Panel1->SetTabOrder(0);
+    Button1 = Place(new TButton(this), Panel1, 8, 8, 75, 25);
+    Button1->SetCaption("Load");
+    Button1->SetTabOrder(0);
+    Button2 = Place(new TButton(this), Panel1, 94, 8, 75, 25);
+    Button2->SetCaption("Repaint");
+    Button2->SetTabOrder(1);
+    Button2->SetVisible(false);
+
+    Panel2 = Place(new TPanel(this), this, 0, 41, 113, 449, alLeft);
+    Panel2->SetCaption("Panel2");
+    Panel2->SetTabOrder(1);
+    Memo1 = Place(new TMemo(this), Panel2, 1, 1, 111, 447, alClient);
+    Memo1->SetScrollBars(ssVertical);
+    Memo1->SetTabOrder(0);
+
+    Panel3 = Place(new TPanel(this), this, 113, 41, 896, 449, alClient);
+    Panel3->SetTabOrder(2);
+
+    Chart1 = Place(new TChart(this), Panel3, 1, 1, 894, 184, alTop);
+    Chart1->SetTabOrder(0);
+    ApplyChartSettings(Chart1);
+    Label1 = Place(new TLabel(this), Chart1, 8, 4, 37, 13);
+    Label1->SetCaption(BitNumberCaption());
+    Edit1 = Place(new TEdit(this), Chart1, 8, 20, 25, 21);
+    Edit1->SetInitialText("0");
+    Edit1->SetTabOrder(0);
+    Series1 = new TLineSeries(this);
+    ApplySeriesSettings(Series1, Chart1);
+
+    Chart2 = Place(new TChart(this), Panel3, 1, 288, 894, 160, alBottom);
+    Chart2->SetTabOrder(1);
+    ApplyChartSettings(Chart2);
+    Label2 = Place(new TLabel(this), Chart2, 8, 4, 37, 13);
+    Label2->SetCaption(BitNumberCaption());
+    Edit2 = Place(new TEdit(this), Chart2, 8, 20, 25, 21);
+    Edit2->SetInitialText("1");
+    Edit2->SetTabOrder(0);
+    LineSeries1 = new TLineSeries(this);
+    ApplySeriesSettings(LineSeries1, Chart2);
+
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->SetFilter(FileFilter);
+    OpenDialog1->SetInitialDir(".");
+    SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetFilter(FileFilter);
+
+    const int textHeight = TextHeight();
+    if (textHeight > 0 && textHeight != DesignTextHeight) ScaleBy(textHeight, DesignTextHeight);
+
+    EnableAlign();
+    Realign();
+
+    OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+    Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
+    Button2->OnClick = [this](TObject* sender) { Button2Click(sender); };
+    Memo1->OnChange = [this](TObject* sender) { Memo1Change(sender); };
+    Edit1->OnChange = [this](TObject* sender) { Edit1Change(sender); };
+    Edit2->OnChange = [this](TObject* sender) { Edit1Change(sender); };
+    Panel3->OnResize = [this](TObject* sender) { Panel3Resize(sender); };
+    Chart1->OnResize = [this](TObject* sender) { Chart1Resize(sender); };
+    Chart1->OnScroll = [this](TObject* sender) { Chart1Scroll(sender); };
+    Chart1->OnZoom = [this](TObject* sender) { Chart1Zoom(sender); };
+    Chart1->OnUndoZoom = [this](TObject* sender) { Chart1UndoZoom(sender); };
+}
+
+void TForm1::FormCreate(TObject*)
+{
+    DataModified = 0;
+    // The shell has split the command line already; an empty first argument is none.
+    if (ProgramArguments.empty() || ProgramArguments.front().empty()) return;
+    LoadStartupFile(ProgramArguments.front());
+}
+
+void TForm1::LoadStartupFile(const std::string& fileName)
+{
+    OpenDialog1->SetFileName(fileName);
+    Memo1->Lines()->Clear();
+    Memo1->Lines()->LoadFromFile(fileName);
+    SetCaption(fileName);
+    Button2->Click();
+    Button2->Show();
+    DataModified = 0;
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&)
+{
+    // A failed save raises out of here, and the toolkit keeps the window open.
+    if (DataModified == 1) AskSaveChanges();
+}
+
+void TForm1::Button1Click(TObject*)
+{
+    if (DataModified == 1) AskSaveChanges();
+    if (!OpenDialog1->Execute()) return;
+    // The caption comes before the load, so a failed load leaves the new name shown.
+    SetCaption(OpenDialog1->FileName());
+    Memo1->Lines()->Clear();
+    Memo1->Lines()->LoadFromFile(OpenDialog1->FileName());
+    Button2->Click();
+    Button2->Show();
+    DataModified = 0;
+}
+
+void TForm1::Button2Click(TObject*)
+{
+    FLastBuild =
+        BuildWaveforms(*Memo1->Lines(), Edit1->Text(), Edit2->Text(), *Series1, *LineSeries1,
+                       [](const std::string& message) { ShowMessage(message); });
+}
+
+void TForm1::Memo1Change(TObject*)
+{
+    DataModified = 1;
+}
+
+void TForm1::Edit1Change(TObject*)
+{
+    // Fields are edited keystroke by keystroke; a half-typed number is no error to report.
+    try {
+        Button2->Click();
+    } catch (...) {
+    }
+}
+
+void TForm1::Panel3Resize(TObject*)
+{
+    const int h = Panel3->Height() / 2;
+    Chart1->SetHeight(h);
+    Chart2->SetHeight(h);
+    // The bottom alignment puts Chart2 straight back; kept for the realignment it causes.
+    Chart2->SetTop(Chart1->Height());
+}
+
+void TForm1::CoupleChartsToChart1()
+{
+    // The value axis goes back to its fixed range; the end written first is chosen so
+    // that neither write meets the other's current value on the wrong side.
+    TChartAxis* left = Chart1->LeftAxis();
+    if (left->Maximum() < -0.2) {
+        left->SetMaximum(1.2);
+        left->SetMinimum(-0.2);
+    } else {
+        left->SetMinimum(-0.2);
+        left->SetMaximum(1.2);
+    }
+    Chart2->SetBottomAxis(Chart1->BottomAxis());
+    // Moving Chart2 by a pixel (the alignment moves it back) makes it redraw in full
+    // with the copied time axis; the copy itself requests no repaint.
+    Chart2->SetLeft(Chart2->Left() + 1);
+}
+
+void TForm1::Chart1Resize(TObject*)
+{
+    CoupleChartsToChart1();
+}
+
+void TForm1::Chart1Zoom(TObject*)
+{
+    CoupleChartsToChart1();
+}
+
+void TForm1::Chart1UndoZoom(TObject*)
+{
+    CoupleChartsToChart1();
+}
+
+void TForm1::Chart1Scroll(TObject*)
+{
+    CoupleChartsToChart1();
+}
+
+void AskSaveChanges()
+{
+    if (MessageDlg(SaveQuestion(), mtConfirmation, mbYesNo, 0) != mrYes) return;
+    if (!Form1->SaveDialog1->Execute()) return;
+    Form1->Memo1->Lines()->SaveToFile(Form1->SaveDialog1->FileName());
+}

@@ -1,0 +1,78 @@
+// The viewer's main window: its fixed layout, the document workflow (load, edit,
+// save prompt) and the handlers that rebuild the waveforms and couple the two charts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "chart/Chart.h"
+#include "chart/Series.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/ExtCtrls.h"
+#include "toolkit/Forms.h"
+#include "toolkit/StdCtrls.h"
+#include "viewer/Waveform.h"
+
+class TForm1 : public TForm
+{
+public:
+    explicit TForm1(TComponent* owner = nullptr);
+
+    TPanel* Panel1 = nullptr;
+    TButton* Button1 = nullptr;
+    TButton* Button2 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TMemo* Memo1 = nullptr;
+    TPanel* Panel3 = nullptr;
+    TChart* Chart1 = nullptr;
+    TLabel* Label1 = nullptr;
+    TEdit* Edit1 = nullptr;
+    TLineSeries* Series1 = nullptr;
+    TChart* Chart2 = nullptr;
+    TLabel* Label2 = nullptr;
+    TEdit* Edit2 = nullptr;
+    TLineSeries* LineSeries1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
+
+    void FormCreate(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void Button1Click(TObject* sender);
+    void Button2Click(TObject* sender);
+    void Memo1Change(TObject* sender);
+    void Edit1Change(TObject* sender);
+    void Panel3Resize(TObject* sender);
+    void Chart1Resize(TObject* sender);
+    void Chart1Zoom(TObject* sender);
+    void Chart1UndoZoom(TObject* sender);
+    void Chart1Scroll(TObject* sender);
+
+    // The start-up load of a named file: caption after the load, build, "Repaint"
+    // shown. Shared with the headless tool so that it loads exactly as the program.
+    void LoadStartupFile(const std::string& fileName);
+
+    // What the last waveform build gave; a tool reports the failing line from it.
+    const TWaveformBuildResult& LastBuild() const { return FLastBuild; }
+
+    std::string ClassName() const override { return "TForm1"; }
+
+private:
+    void BuildLayout();
+    void CoupleChartsToChart1();
+
+    TWaveformBuildResult FLastBuild;
+};
+
+extern TForm1* Form1;
+
+// 1 when the text view changed since the last load, else 0.
+extern uint8_t DataModified;
+
+// The program's arguments after its own path, as the shell split them, in cp1251.
+// Set by the start routine before the main window is created; FormCreate reads it.
+extern std::vector<std::string> ProgramArguments;
+
+// Offers to save the changed text of Form1's view; a failed save raises
+// EFCreateError, which abandons whatever the caller was about to do.
+void AskSaveChanges();
