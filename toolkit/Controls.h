@@ -142,8 +142,6 @@ protected:
     virtual bool EraseBackground() { return false; }
     // Position changed (not the size); a full-repaint panel invalidates itself here.
     virtual void Moved() {}
-    // Text shown by the platform widget (button, label, panel caption, window title).
-    virtual void TextChanged() {}
     void FontChanged();
     virtual void ApplyFont();
     virtual void ApplyColor();
@@ -210,6 +208,8 @@ private:
     std::vector<TControl*> FControls;
     int FAlignLevel = 0;
     bool FAligning = false;
+    // The child the running alignment is placing.
+    TControl* FPlacing = nullptr;
     bool FAlignPending = false;
     int FTabOrder = -1;
 };

@@ -35,7 +35,6 @@ public:
 protected:
     // Background in Color, outer bevel, border, inner bevel, then the caption.
     void Paint() override;
-    void Resize() override;
     void Moved() override;
     void AdjustClientRect(TRect& rect) const override;
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "toolkit/Controls.h"
 
@@ -49,7 +50,7 @@ public:
 
 protected:
     virtual void DoCreate();
-    void TextChanged() override;
+    void ApplyColor() override;
 
 private:
     friend class TFormBridge;
@@ -74,7 +75,8 @@ public:
         RegisterForm(form);
         form->AfterConstruction();
     }
-    // Shows the main form and runs the message loop until it closes.
+    // Shows the main form and runs the message loop until it closes; then the forms
+    // are destroyed (the platform application object lives on until the process ends).
     void Run();
     void ProcessMessages();
     // Ends the message loop (also before Run() started it).
@@ -96,16 +98,24 @@ public:
     void HandleException(std::exception_ptr e);
     static std::string ExceptionBoxText(const std::string& message);
 
+    // Program arguments as cp1251, the program's own path at 0 (as in argv).
+    int ParamCount() const { return static_cast<int>(FParams.size()) - 1; }
+    std::string ParamStr(int index) const;
+
     std::string ClassName() const override { return "TApplication"; }
 
 private:
+    friend class TForm;
     void RegisterForm(TForm* form);
+    void FormDestroyed(TForm* form);
+    void DestroyForms();
 
     TForm* FMainForm = nullptr;
     std::string FTitle;
     std::string FExeName;
     bool FTerminated = false;
-    bool FOwnsPlatformApp = false;
+    bool FInHandler = false;
+    std::vector<std::string> FParams;
 };
 
 extern TApplication* Application;

@@ -1,0 +1,229 @@
+#include "toolkit/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+#include "toolkit/CodePage_p.h"
+#include "toolkit/Forms.h"
+
+namespace {
+
+// "desc|pattern|desc|pattern" -> Qt's "desc (pattern)" entries; ";" between several
+// patterns of one entry becomes a blank.
+QStringList NameFilters(const std::string& filter)
+{
+    const QStringList parts = Cp1251ToQString(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+    }
+    return result;
+}
+
+QString ButtonText(TMsgDlgBtn button)
+{
+    switch (button) {
+    case mbYes:
+        return QStringLiteral("&Yes");
+    case mbNo:
+        return QStringLiteral("&No");
+    case mbOK:
+        return QStringLiteral("OK");
+    case mbCancel:
+        return QStringLiteral("Cancel");
+    case mbAbort:
+        return QStringLiteral("&Abort");
+    case mbRetry:
+        return QStringLiteral("&Retry");
+    case mbIgnore:
+        return QStringLiteral("&Ignore");
+    }
+    return QString();
+}
+
+TModalResult ButtonResult(TMsgDlgBtn button)
+{
+    switch (button) {
+    case mbYes:
+        return mrYes;
+    case mbNo:
+        return mrNo;
+    case mbOK:
+        return mrOk;
+    case mbCancel:
+        return mrCancel;
+    case mbAbort:
+        return mrAbort;
+    case mbRetry:
+        return mrRetry;
+    case mbIgnore:
+        return mrIgnore;
+    }
+    return mrNone;
+}
+
+QMessageBox::Icon IconOf(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+class TQtDialogProvider : public TDialogProvider
+{
+public:
+    bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override
+    {
+        QFileDialog dialog(QApplication::activeWindow(), Cp1251ToQString(request.Title),
+                           Cp1251ToQString(request.InitialDir));
+        dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // Whatever name is typed is returned: no existence check, no overwrite question.
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog.setDefaultSuffix(QString());
+        dialog.setSizeGripEnabled(true);
+        const QStringList filters = NameFilters(request.Filter);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            const qsizetype index = std::clamp<qsizetype>(request.FilterIndex, 1, filters.size());
+            dialog.selectNameFilter(filters[index - 1]);
+        }
+        if (!request.FileName.empty()) dialog.selectFile(Cp1251ToQString(request.FileName));
+        if (dialog.exec() != QDialog::Accepted) return false;
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty()) return false;
+        fileName = QStringToCp1251(files.first());
+        return true;
+    }
+
+    TModalResult Confirm(const TMessageBoxRequest& request) override
+    {
+        QMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
+                        Cp1251ToQString(request.Message), QMessageBox::NoButton);
+        std::vector<std::pair<QAbstractButton*, TMsgDlgBtn>> buttons;
+        for (int b = mbYes; b <= mbIgnore; ++b) {
+            const auto button = static_cast<TMsgDlgBtn>(b);
+            if ((request.Buttons & MsgDlgButton(button)) == 0) continue;
+            QPushButton* pushButton =
+                box.addButton(ButtonText(button), QMessageBox::ButtonRole::ActionRole);
+            if (button == request.DefaultButton) box.setDefaultButton(pushButton);
+            if (button == request.CancelButton) box.setEscapeButton(pushButton);
+            buttons.emplace_back(pushButton, button);
+        }
+        box.exec();
+        for (const auto& [pushButton, button] : buttons)
+            if (box.clickedButton() == pushButton) return ButtonResult(button);
+        return mrCancel;
+    }
+
+    void Information(const TMessageBoxRequest& request) override { Show(request); }
+    void Error(const TMessageBoxRequest& request) override { Show(request); }
+
+private:
+    static void Show(const TMessageBoxRequest& request)
+    {
+        QMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
+                        Cp1251ToQString(request.Message), QMessageBox::Ok);
+        box.exec();
+    }
+};
+
+TDialogProvider* gProvider = nullptr;
+
+std::string TypeTitle(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning:
+        return "Warning";
+    case mtError:
+        return "Error";
+    case mtInformation:
+        return "Information";
+    case mtConfirmation:
+        return "Confirm";
+    default:
+        return Application->Title();
+    }
+}
+
+} // namespace
+
+TDialogProvider* DefaultDialogProvider()
+{
+    static TQtDialogProvider provider;
+    return &provider;
+}
+
+TDialogProvider* SetDialogProvider(TDialogProvider* provider)
+{
+    TDialogProvider* previous = CurrentDialogProvider();
+    gProvider = provider;
+    return previous;
+}
+
+TDialogProvider* CurrentDialogProvider()
+{
+    return gProvider != nullptr ? gProvider : DefaultDialogProvider();
+}
+
+bool TCommonDialog::Execute()
+{
+    TFileDialogRequest request;
+    request.Save = IsSave();
+    request.Title = FTitle;
+    request.Filter = FFilter;
+    request.FilterIndex = FFilterIndex;
+    request.InitialDir = FInitialDir;
+    request.FileName = FFileName;
+    std::string chosen;
+    if (!CurrentDialogProvider()->ExecuteFileDialog(request, chosen)) return false;
+    FFileName = chosen;
+    return true;
+}
+
+TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
+                        int helpContext)
+{
+    (void)helpContext;
+    TMessageBoxRequest request;
+    request.Title = TypeTitle(type);
+    request.Message = message;
+    request.Type = type;
+    request.Buttons = buttons;
+    auto has = [buttons](TMsgDlgBtn b) { return (buttons & MsgDlgButton(b)) != 0; };
+    request.DefaultButton = has(mbYes) ? mbYes : mbOK;
+    request.CancelButton = has(mbCancel) ? mbCancel : has(mbNo) ? mbNo : mbOK;
+    return CurrentDialogProvider()->Confirm(request);
+}
+
+void ShowMessage(const std::string& message)
+{
+    TMessageBoxRequest request;
+    request.Title = Application->Title();
+    request.Message = message;
+    request.Type = mtCustom;
+    CurrentDialogProvider()->Information(request);
+}
+
+void ShowErrorBox(const std::string& message)
+{
+    TMessageBoxRequest request;
+    request.Title = Application->Title();
+    request.Message = message;
+    request.Type = mtError;
+    CurrentDialogProvider()->Error(request);
+}

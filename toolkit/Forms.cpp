@@ -1,0 +1,300 @@
+#include "toolkit/Forms.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+#include <cstdio>
+
+#include "toolkit/CodePage.h"
+#include "toolkit/CodePage_p.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Forms_p.h"
+#include "toolkit/Graphics_p.h"
+
+namespace {
+
+TApplication gApplication;
+
+} // namespace
+
+TApplication* Application = &gApplication;
+
+// ---- platform application
+
+TPlatformApplication::TPlatformApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TPlatformApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+        return false;
+    }
+}
+
+// ---- form widget
+
+void TFormWidget::closeEvent(QCloseEvent* e)
+{
+    // The form decides in Close(); Qt only hides what Close() hides.
+    e->ignore();
+    if (auto* form = dynamic_cast<TForm*>(FPriv->control)) GuardedCall([form] { form->Close(); });
+}
+
+void TFormWidget::resizeEvent(QResizeEvent* e)
+{
+    TInputForwarder<QWidget>::resizeEvent(e);
+    TControl* c = FPriv->control;
+    if (c == nullptr || (width() == c->Width() && height() == c->Height())) return;
+    TControlBridge::WidgetResized(c, c->Left(), c->Top(), width(), height());
+}
+
+void TFormWidget::moveEvent(QMoveEvent* e)
+{
+    TInputForwarder<QWidget>::moveEvent(e);
+    TControl* c = FPriv->control;
+    if (c == nullptr || (x() == c->Left() && y() == c->Top())) return;
+    TControlBridge::WidgetResized(c, x(), y(), c->Width(), c->Height());
+}
+
+// ---- TForm
+
+TForm::TForm(TComponent* owner) : TWinControl(owner)
+{
+    TControlBridge::Attach(this, new TFormWidget(Private()));
+    SetVisible(false);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    SetColor(clBtnFace);
+    ApplyColor();
+    SetBounds(0, 0, 320, 240);
+}
+
+TForm::~TForm()
+{
+    Private()->control = nullptr;
+    if (Application != nullptr) Application->FormDestroyed(this);
+}
+
+void TForm::SetCaption(const std::string& value)
+{
+    FCaption = value;
+    ControlWidget(this)->setWindowTitle(Cp1251ToQString(value));
+}
+
+void TForm::ApplyColor()
+{
+    QWidget* w = ControlWidget(this);
+    if (w == nullptr) return;
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(ColorToPixel(Color())));
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+}
+
+void TForm::AfterConstruction()
+{
+    if (FCreated) return;
+    FCreated = true;
+    try {
+        DoCreate();
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+}
+
+void TForm::DoCreate()
+{
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::Close()
+{
+    TCloseAction action = caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == caNone) return;
+    Hide();
+    if (IsMainForm()) Application->Terminate();
+}
+
+void TForm::ShowForm()
+{
+    Show();
+    QWidget* w = ControlWidget(this);
+    w->raise();
+    w->activateWindow();
+    if (OnShow) OnShow(this);
+}
+
+bool TForm::IsMainForm() const
+{
+    return Application->MainForm() == this;
+}
+
+int TForm::TextHeight() const
+{
+    return QFontMetrics(ToQFont(*Font())).height();
+}
+
+void TForm::ScaleBy(int m, int d)
+{
+    if (m == d || d == 0) return;
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->ChangeScale(m, d);
+    SetClientWidth(MulDiv(ClientWidth(), m, d));
+    SetClientHeight(MulDiv(ClientHeight(), m, d));
+    EnableAlign();
+}
+
+void TForm::GrabImage(TBitmap& bitmap)
+{
+    QWidget* w = ControlWidget(this);
+    const bool wasVisible = w->isVisible();
+    if (!wasVisible) {
+        // Children of a hidden window are not drawn; show it without a screen.
+        w->setAttribute(Qt::WA_DontShowOnScreen, true);
+        Show();
+    }
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (!wasVisible) {
+        Hide();
+        w->setAttribute(Qt::WA_DontShowOnScreen, false);
+    }
+    bitmap.SetSize(image.width(), image.height());
+    QPainter painter(&BitmapImage(bitmap));
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, image);
+}
+
+bool TForm::SaveImage(const std::string& fileName)
+{
+    TBitmap bitmap;
+    GrabImage(bitmap);
+    try {
+        bitmap.SaveToFile(fileName);
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
+}
+
+// ---- TApplication
+
+TApplication::TApplication() = default;
+
+TApplication::~TApplication()
+{
+    // Forms need the platform application, which lives on until the process ends.
+    DestroyForms();
+}
+
+void TApplication::Initialize(int& argc, char** argv)
+{
+    if (QCoreApplication::instance() == nullptr) {
+        // Never deleted: widgets of late static objects may still need it at exit.
+        new TPlatformApplication(argc, argv);
+    }
+    CheckCodePageSupport();
+    QApplication::setQuitOnLastWindowClosed(false);
+    FParams.clear();
+    for (int i = 0; i < argc; ++i)
+        FParams.push_back(QStringToCp1251(QString::fromLocal8Bit(argv[i])));
+    FExeName = FParams.empty() ? std::string() : FParams.front();
+    FTitle = TitleFromExeName(FExeName);
+    FTerminated = false;
+}
+
+std::string TApplication::ParamStr(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(FParams.size())) return std::string();
+    return FParams[static_cast<size_t>(index)];
+}
+
+void TApplication::RegisterForm(TForm* form)
+{
+    if (FMainForm == nullptr) FMainForm = form;
+}
+
+void TApplication::FormDestroyed(TForm* form)
+{
+    if (FMainForm == form) FMainForm = nullptr;
+}
+
+void TApplication::DestroyForms()
+{
+    for (int i = ComponentCount() - 1; i >= 0; --i)
+        if (auto* form = dynamic_cast<TForm*>(Components(i))) delete form;
+}
+
+void TApplication::Run()
+{
+    if (FMainForm != nullptr && !FTerminated) {
+        FMainForm->ShowForm();
+        if (!FTerminated && QCoreApplication::instance() != nullptr) QApplication::exec();
+    }
+    DestroyForms();
+}
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    QCoreApplication::exit(0);
+}
+
+std::string TApplication::TitleFromExeName(const std::string& exeName)
+{
+    const size_t slash = exeName.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? exeName : exeName.substr(slash + 1);
+    name = name.substr(0, name.find('.'));
+    if (name.empty()) return name;
+    QString text = Cp1251ToQString(name);
+    text = text.left(1) + text.mid(1).toLower();
+    return QStringToCp1251(text);
+}
+
+std::string TApplication::ExceptionBoxText(const std::string& message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+void TApplication::ShowException(const std::exception& e)
+{
+    ShowErrorBox(ExceptionBoxText(e.what()));
+}
+
+void TApplication::HandleException(std::exception_ptr e)
+{
+    if (FInHandler) {
+        // The error box itself failed: there is nobody left to tell but stderr.
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& inner) {
+            std::fprintf(stderr, "%s\n", inner.what());
+        } catch (...) {
+            std::fprintf(stderr, "Unknown exception\n");
+        }
+        return;
+    }
+    FInHandler = true;
+    try {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& ex) {
+            ShowException(ex);
+        } catch (...) {
+            ShowErrorBox("Unknown exception.");
+        }
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+    FInHandler = false;
+}
