@@ -769,6 +769,9 @@ QImage* CanvasImage(const TCanvas* canvas)
 struct TBitmap::Image
 {
     QImage image;
+    // Kept apart from the image: a bitmap may have a width and no height yet.
+    int width = 0;
+    int height = 0;
 };
 
 QImage* TCanvasPrivate::ImageOf(const TBitmap* bitmap)
@@ -799,12 +802,12 @@ TBitmap::~TBitmap() = default;
 
 int TBitmap::Width() const
 {
-    return FImage->image.width();
+    return FImage->width;
 }
 
 int TBitmap::Height() const
 {
-    return FImage->image.height();
+    return FImage->height;
 }
 
 void TBitmap::SetWidth(int value)
@@ -834,6 +837,8 @@ void TBitmap::SetSize(int width, int height)
             std::memcpy(resized.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
     }
     FImage->image = std::move(resized);
+    FImage->width = width;
+    FImage->height = height;
     if (OnChange) OnChange(this);
 }
 
@@ -868,6 +873,8 @@ void TBitmap::LoadFromFile(const std::string& fileName)
     QImage loaded;
     if (!loaded.load(DecodeCanvasText(fileName))) throw EFOpenError(fileName);
     FImage->image = loaded.convertToFormat(QImage::Format_RGB32);
+    FImage->width = FImage->image.width();
+    FImage->height = FImage->image.height();
     if (FMonochrome) {
         FMonochrome = false;
         SetMonochrome(true);
@@ -885,6 +892,8 @@ void TBitmap::Assign(const TPersistent* source)
     }
     if (bitmap == this) return;
     FImage->image = bitmap->FImage->image.copy();
+    FImage->width = bitmap->FImage->width;
+    FImage->height = bitmap->FImage->height;
     FMonochrome = bitmap->FMonochrome;
     if (OnChange) OnChange(this);
 }
