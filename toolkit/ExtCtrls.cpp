@@ -73,6 +73,8 @@ void TCustomPanel::Moved()
 void TCustomPanel::Paint()
 {
     TCanvas* canvas = Canvas();
+    canvas->Pen()->SetMode(pmCopy);
+    canvas->Pen()->SetStyle(psSolid);
     auto bevelColors = [](TBevelCut bevel, TColor& top, TColor& bottom) {
         top = bevel == bvLowered ? clBtnShadow : clBtnHighlight;
         bottom = bevel == bvLowered ? clBtnHighlight : clBtnShadow;
