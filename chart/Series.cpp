@@ -1,0 +1,507 @@
+#include "chart/Series.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Positions this far out are not drawn: they stand for points far beyond the plot.
+bool OutsideDrawableRange(int pixel)
+{
+    return pixel <= -32767 || pixel >= 32767;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TSeriesPointer
+
+TSeriesPointer::TSeriesPointer(TChartSeries* series)
+    : FBrush(std::make_unique<TChartBrush>([this](TObject*) { Repaint(); })),
+      FPen(std::make_unique<TChartPen>([this](TObject*) { Repaint(); })), FSeries(series)
+{
+}
+
+TSeriesPointer::~TSeriesPointer() = default;
+
+void TSeriesPointer::Repaint()
+{
+    if (FSeries != nullptr) FSeries->RequestRepaint();
+}
+
+template <class T> void TSeriesPointer::Change(T& field, const T& value)
+{
+    if (field == value) return;
+    field = value;
+    Repaint();
+}
+
+void TSeriesPointer::SetBrush(const TBrush* value)
+{
+    FBrush->Assign(value);
+}
+
+void TSeriesPointer::SetDark3D(bool value)
+{
+    Change(FDark3D, value);
+}
+
+void TSeriesPointer::SetDraw3D(bool value)
+{
+    Change(FDraw3D, value);
+}
+
+void TSeriesPointer::SetHorizSize(int value)
+{
+    Change(FHorizSize, value);
+}
+
+void TSeriesPointer::SetInflateMargins(bool value)
+{
+    Change(FInflateMargins, value);
+}
+
+void TSeriesPointer::SetPen(const TChartPen* value)
+{
+    FPen->Assign(value);
+}
+
+void TSeriesPointer::SetStyle(TSeriesPointerStyle value)
+{
+    Change(FStyle, value);
+}
+
+void TSeriesPointer::SetVertSize(int value)
+{
+    Change(FVertSize, value);
+}
+
+void TSeriesPointer::SetVisible(bool value)
+{
+    Change(FVisible, value);
+}
+
+void TSeriesPointer::Assign(const TPersistent* source)
+{
+    const auto* other = dynamic_cast<const TSeriesPointer*>(source);
+    if (other == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    FBrush->Assign(other->FBrush.get());
+    FPen->Assign(other->FPen.get());
+    SetDark3D(other->FDark3D);
+    SetDraw3D(other->FDraw3D);
+    SetHorizSize(other->FHorizSize);
+    SetInflateMargins(other->FInflateMargins);
+    SetStyle(other->FStyle);
+    SetVertSize(other->FVertSize);
+    SetVisible(other->FVisible);
+}
+
+// ---------------------------------------------------------------------------
+// TCustomSeries
+
+TCustomSeries::TCustomSeries(TComponent* owner)
+    : TChartSeries(owner),
+      FAreaLinesPen(std::make_unique<TChartPen>([this](TObject*) { RequestRepaint(); })),
+      FLinePen(std::make_unique<TChartPen>([this](TObject*) { RequestRepaint(); })),
+      FPointer(std::make_unique<TSeriesPointer>(this))
+{
+    SetIncludeNextOutside(true);
+}
+
+TCustomSeries::~TCustomSeries() = default;
+
+template <class T> void TCustomSeries::Change(T& field, const T& value)
+{
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomSeries::SetAreaBrush(TBrushStyle value)
+{
+    Change(FAreaBrush, value);
+}
+
+void TCustomSeries::SetAreaColor(TColor value)
+{
+    Change(FAreaColor, value);
+}
+
+void TCustomSeries::SetAreaLinesPen(const TChartPen* value)
+{
+    FAreaLinesPen->Assign(value);
+}
+
+void TCustomSeries::SetDark3D(bool value)
+{
+    Change(FDark3D, value);
+}
+
+void TCustomSeries::SetDrawArea(bool value)
+{
+    Change(FDrawArea, value);
+}
+
+void TCustomSeries::SetConnectPoints(bool value)
+{
+    Change(FConnectPoints, value);
+}
+
+void TCustomSeries::SetInvertedStairs(bool value)
+{
+    Change(FInvertedStairs, value);
+}
+
+void TCustomSeries::SetLineBrush(TBrushStyle value)
+{
+    Change(FLineBrush, value);
+}
+
+void TCustomSeries::SetLineHeight(int value)
+{
+    Change(FLineHeight, value);
+}
+
+void TCustomSeries::SetLinePen(const TChartPen* value)
+{
+    FLinePen->Assign(value);
+}
+
+void TCustomSeries::SetPointer(const TSeriesPointer* value)
+{
+    FPointer->Assign(value);
+}
+
+void TCustomSeries::SetStairs(bool value)
+{
+    Change(FStairs, value);
+}
+
+void TCustomSeries::ComputeDrawnRange()
+{
+    const TChartValueList* xs = XValues();
+    const TCustomChartAxis* axis = HorizAxisObject();
+    // A negative multiplier turns an ascending list around; the plain scan copes with that.
+    if (!LimitToVisible() || xs->Order() != loAscending || axis == nullptr ||
+        !(xs->Multiplier() > 0)) {
+        TChartSeries::ComputeDrawnRange();
+        return;
+    }
+    FFirstDrawnIndex = -1;
+    FLastDrawnIndex = -1;
+    const std::vector<double>& stored = xs->StoredValues();
+    const int count = static_cast<int>(stored.size());
+    if (count == 0) return;
+    const double multiplier = xs->Multiplier();
+    const TRect& rect = ParentChart()->ChartRect();
+    const double low = axis->PixelToValue(axis->Inverted() ? rect.Right : rect.Left);
+    const double high = axis->PixelToValue(axis->Inverted() ? rect.Left : rect.Right);
+    // The scaled values compare exactly as PointX would give them.
+    auto firstNotBelow = [&](int from, double limit) {
+        const auto it = std::partition_point(stored.begin() + from, stored.end(),
+                                             [&](double v) { return v * multiplier < limit; });
+        return static_cast<int>(it - stored.begin());
+    };
+    const int first = firstNotBelow(0, low);
+    if (first == count) return;
+    FFirstDrawnIndex = first;
+    const int last = count - 1;
+    if (stored[static_cast<size_t>(last)] * multiplier <= high) {
+        FLastDrawnIndex = last;
+        return;
+    }
+    int lastDrawn = std::min(firstNotBelow(first, high), last);
+    if (!IncludeNextOutside() && stored[static_cast<size_t>(lastDrawn)] * multiplier > high)
+        --lastDrawn;
+    FLastDrawnIndex = lastDrawn;
+}
+
+void TCustomSeries::DrawSegment(int x, int y, TColor color)
+{
+    if ((x == FPrevPixelX && y == FPrevPixelY) || color == clNone || !FConnectPoints || FDrawArea)
+        return;
+    TChartCanvas3D* canvas = ParentChart()->Canvas3D();
+    canvas->ApplyChartPen(FLinePen.get());
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Pen()->SetColor(color);
+    if (!FStairs) {
+        canvas->DrawLine(FPrevPixelX, FPrevPixelY, x, y);
+    } else if (FInvertedStairs) {
+        canvas->DrawVertLine(FPrevPixelX, FPrevPixelY, y);
+        canvas->DrawLineTo(x, y);
+    } else {
+        canvas->DrawHorizLine(FPrevPixelX, x, FPrevPixelY);
+        canvas->DrawLineTo(x, y);
+    }
+}
+
+void TCustomSeries::PaintPoint(int index)
+{
+    const TColor color = PointColor(index);
+    const int x = XPixel(index);
+    const int y = YPixel(index);
+    if (OutsideDrawableRange(x) || OutsideDrawableRange(y)) {
+        // A skipped first point leaves no position to continue from: without this the next
+        // point would join whatever point the previous drawing ended with.
+        FPrevColor = index == FFirstDrawnIndex ? clNone : color;
+        return;
+    }
+    TChartCanvas3D* canvas = ParentChart()->Canvas3D();
+    canvas->Pen()->SetColor(clBlack);
+    canvas->Brush()->SetColor(color);
+    if (FPrevColor == clNone) {
+        FPrevPixelX = x;
+        FPrevPixelY = y;
+    }
+    if (index == FFirstDrawnIndex) {
+        if (index > 0) {
+            // The segment entering the plot starts on the edge, at the height of the line
+            // between the last point left of the plot and this one.
+            const TCustomChartAxis* horiz = HorizAxisObject();
+            const TRect& rect = ParentChart()->ChartRect();
+            FPrevPixelX = horiz->Inverted() ? rect.Right : rect.Left;
+            if (FStairs) {
+                FPrevPixelY = YPixel(index - 1);
+            } else {
+                const long double edge = horiz->PixelToValue(FPrevPixelX);
+                const long double x0 = PointX(index - 1);
+                const long double x1 = PointX(index);
+                const long double y0 = PointY(index - 1);
+                const long double y1 = PointY(index);
+                if (x1 - x0 != 0)
+                    FPrevPixelY = VertAxisObject()->ValueToPixel(
+                        static_cast<double>((y1 - y0) * (edge - x0) / (x1 - x0) + y0));
+                else
+                    FPrevPixelY = YPixel(index - 1);
+            }
+            if (!IsNullPoint(index - 1)) DrawSegment(x, y, color);
+        }
+        if (index == FLastDrawnIndex && FPointer->Visible()) DrawPointer(x, y, color, index);
+    } else {
+        DrawSegment(x, y, color);
+        if (FPointer->Visible()) {
+            if (FPrevColor != clNone) DrawPointer(FPrevPixelX, FPrevPixelY, FPrevColor, index - 1);
+            if (index == FLastDrawnIndex && color != clNone) DrawPointer(x, y, color, index);
+        }
+    }
+    FPrevOriginPixel = FOriginPixel;
+    FPrevPixelX = x;
+    FPrevPixelY = y;
+    FPrevColor = color;
+}
+
+bool TCustomSeries::CanMergeColumns() const
+{
+    // Merged segments must give the very pixels the one-by-one drawing gives: a solid
+    // one-pixel copy pen, nothing drawn per point, and a horizontal order that keeps every
+    // pixel column of the drawn range in one piece.
+    const TChartValueList* xs = XValues();
+    return FConnectPoints && !FDrawArea && !FStairs && !FPointer->Visible() &&
+           FLinePen->Visible() && FLinePen->Width() == 1 && FLinePen->Style() == psSolid &&
+           FLinePen->Mode() == pmCopy && !FLinePen->SmallDots() && LimitToVisible() &&
+           xs->Order() == loAscending && xs->Multiplier() > 0 && HorizAxisObject() != nullptr &&
+           VertAxisObject() != nullptr;
+}
+
+int TCustomSeries::PaintColumnRun(int index, int last)
+{
+    if (FPrevColor == clNone) return index;
+    const int column = FPrevPixelX;
+    if (XPixel(index) != column) return index;
+
+    // The X values are sorted and the mapping is monotone, so the points of one column are
+    // consecutive: gallop, then bisect, for the last of them.
+    int inside = index;
+    int step = 1;
+    while (inside + step <= last && XPixel(inside + step) == column) {
+        inside += step;
+        step *= 2;
+    }
+    int outside = std::min(inside + step, last + 1);
+    while (outside - inside > 1) {
+        const int mid = inside + (outside - inside) / 2;
+        if (XPixel(mid) == column)
+            inside = mid;
+        else
+            outside = mid;
+    }
+    const int runEnd = inside;
+
+    const TColor color = PointColor(index);
+    if (color == clNone) return index;
+    const TCustomChartAxis* vert = VertAxisObject();
+    const std::vector<double>& ys = YValues()->StoredValues();
+    const double multiplier = YValues()->Multiplier();
+
+    // Walk the chain of vertical segments as PaintPoint would draw them; their pixels form
+    // one unbroken span. Two cached values keep a square wave from mapping every point.
+    int current = FPrevPixelY;
+    int spanLow = 0;
+    int spanHigh = -1;
+    double cachedValue[2] = {NAN, NAN};
+    int cachedPixel[2] = {0, 0};
+    int k = index;
+    for (; k <= runEnd; ++k) {
+        if (k != index && PointColor(k) != color) break;
+        const double value = ys[static_cast<size_t>(k)] * multiplier;
+        int pixel;
+        if (value == cachedValue[0]) {
+            pixel = cachedPixel[0];
+        } else if (value == cachedValue[1]) {
+            pixel = cachedPixel[1];
+            std::swap(cachedValue[0], cachedValue[1]);
+            std::swap(cachedPixel[0], cachedPixel[1]);
+        } else {
+            pixel = vert->ValueToPixel(value);
+            cachedValue[1] = cachedValue[0];
+            cachedPixel[1] = cachedPixel[0];
+            cachedValue[0] = value;
+            cachedPixel[0] = pixel;
+        }
+        if (OutsideDrawableRange(pixel)) break;
+        if (pixel != current) {
+            // A segment covers its start pixel, not its end pixel.
+            const int from = pixel > current ? current : pixel + 1;
+            const int to = pixel > current ? pixel - 1 : current;
+            if (spanLow > spanHigh) {
+                spanLow = from;
+                spanHigh = to;
+            } else {
+                spanLow = std::min(spanLow, from);
+                spanHigh = std::max(spanHigh, to);
+            }
+            current = pixel;
+        }
+    }
+    if (k == index) return index;
+
+    TChartCanvas3D* canvas = ParentChart()->Canvas3D();
+    if (spanLow <= spanHigh) {
+        canvas->ApplyChartPen(FLinePen.get());
+        canvas->Brush()->SetStyle(bsClear);
+        canvas->Pen()->SetColor(color);
+        canvas->DrawVertLine(column, spanLow, spanHigh + 1);
+    }
+    canvas->Brush()->SetColor(color);
+    FPrevOriginPixel = FOriginPixel;
+    FPrevPixelY = current;
+    FPrevColor = color;
+    return k;
+}
+
+void TCustomSeries::PaintAllPoints()
+{
+    if (FFirstDrawnIndex < 0) return;
+    if (!DrawValuesForward() || !CanMergeColumns()) {
+        TChartSeries::PaintAllPoints();
+        return;
+    }
+    const int first = FFirstDrawnIndex;
+    const int last = FLastDrawnIndex;
+    PaintPoint(first);
+    // The last point may lie anywhere right of the plot, so it is left to PaintPoint.
+    const int runLimit = last - 1;
+    int i = first + 1;
+    while (i <= last) {
+        const int next = i <= runLimit ? PaintColumnRun(i, runLimit) : i;
+        if (next == i) {
+            PaintPoint(i);
+            ++i;
+        } else {
+            i = next;
+        }
+    }
+}
+
+void TCustomSeries::CalcHorizMargins(int& left, int& right) const
+{
+    TChartSeries::CalcHorizMargins(left, right);
+    if (FPointer->Visible() && FPointer->InflateMargins()) {
+        left = std::max(left, FPointer->HorizSize() + 1);
+        right = std::max(right, FPointer->HorizSize() + 1);
+    }
+    if (FStairs && FConnectPoints) {
+        left = std::max(left, FLinePen->Width());
+        right = std::max(right, FLinePen->Width());
+    }
+}
+
+void TCustomSeries::CalcVerticalMargins(int& top, int& bottom) const
+{
+    TChartSeries::CalcVerticalMargins(top, bottom);
+    if (FPointer->Visible() && FPointer->InflateMargins()) {
+        top = std::max(top, FPointer->VertSize() + 1);
+        bottom = std::max(bottom, FPointer->VertSize() + 1);
+    }
+    if (FStairs && FConnectPoints) {
+        top = std::max(top, FLinePen->Width());
+        bottom = std::max(bottom, FLinePen->Width() + 1);
+    }
+    if (FLineHeight > 0 && !FDrawArea) bottom = std::max(bottom, FLineHeight);
+}
+
+int TCustomSeries::Clicked(int x, int y) const
+{
+    if (FFirstDrawnIndex < 0 || ParentChart() == nullptr) return -1;
+    const int last = std::min(FLastDrawnIndex, PointCount() - 1);
+    int prevX = 0;
+    int prevY = 0;
+    bool havePrev = false;
+    for (int i = FFirstDrawnIndex; i <= last; ++i) {
+        const int px = XPixel(i);
+        const int py = YPixel(i);
+        if (px == x && py == y) return i;
+        if (FPointer->Visible() && ClickedPointer(i, px, py, x, y)) return i;
+        if (FClickableLine && havePrev && !IsNullPoint(i)) {
+            // Distance from (X, Y) to the segment, under one pixel.
+            const double dx = px - prevX;
+            const double dy = py - prevY;
+            const double lengthSquared = dx * dx + dy * dy;
+            double t =
+                lengthSquared > 0 ? ((x - prevX) * dx + (y - prevY) * dy) / lengthSquared : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = prevX + t * dx - x;
+            const double ey = prevY + t * dy - y;
+            if (ex * ex + ey * ey < 1.0) return i;
+        }
+        havePrev = !IsNullPoint(i);
+        prevX = px;
+        prevY = py;
+    }
+    return -1;
+}
+
+bool TCustomSeries::ClickedPointer(int index, int px, int py, int x, int y) const
+{
+    (void)index;
+    return std::abs(x - px) <= FPointer->HorizSize() && std::abs(y - py) <= FPointer->VertSize();
+}
+
+void TCustomSeries::DrawPointer(int px, int py, TColor color, int index)
+{
+    // Markers are a setting only: the line series keeps them invisible.
+    (void)px;
+    (void)py;
+    (void)color;
+    (void)index;
+}
+
+int TCustomSeries::OriginPixel(int index) const
+{
+    (void)index;
+    const TCustomChartAxis* vert = VertAxisObject();
+    return vert != nullptr ? vert->EndPixel : 0;
+}
+
+// ---------------------------------------------------------------------------
+// TLineSeries
+
+TLineSeries::TLineSeries(TComponent* owner) : TCustomSeries(owner)
+{
+    SetConnectPoints(true);
+    Pointer()->SetVisible(false);
+}
