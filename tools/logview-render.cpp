@@ -1,0 +1,156 @@
+// logview-render: runs the viewer's own main window off-screen, loads a file as the
+// command line does, and prints the waveform points or writes the window's picture.
+// Exit status: 0 built, 1 a bad line stopped the build, 2 a file could not be read
+// (or the picture not written), 64 wrong usage.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "toolkit/CodePage.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Forms.h"
+#include "viewer/RenderTool.h"
+#include "viewer/Unit1.h"
+
+namespace {
+
+// Nobody is there to answer: file dialogs and questions are cancelled, and boxes are
+// kept so that their messages can go to stderr instead of blocking.
+class TCapturingDialogs : public TDialogProvider
+{
+public:
+    bool ExecuteFileDialog(const TFileDialogRequest&, std::string&) override { return false; }
+    TModalResult Confirm(const TMessageBoxRequest&) override { return mrNo; }
+    void Information(const TMessageBoxRequest& request) override
+    {
+        Informations.push_back(request.Message);
+    }
+    void Error(const TMessageBoxRequest& request) override { Errors.push_back(request.Message); }
+
+    std::vector<std::string> Informations;
+    std::vector<std::string> Errors;
+};
+
+void PrintError(const std::string& cp1251Text)
+{
+    std::fprintf(stderr, "%s\n", Cp1251ToUtf8(cp1251Text).c_str());
+}
+
+void PrintPoints(int seriesNumber, const TChartSeries& series, std::string& out)
+{
+    const std::string prefix = std::to_string(seriesNumber) + " ";
+    for (int i = 0; i < series.PointCount(); ++i) {
+        out += prefix;
+        out += FormatPointValue(series.PointX(i));
+        out += ' ';
+        out += FormatPointValue(series.PointY(i));
+        out += '\n';
+    }
+}
+
+// As a mouse zoom would leave the chart: the time axis on the range, the value axis
+// fixed at its current range, then the chart's zoom event.
+void ZoomChart1(double from, double to)
+{
+    TChartAxis* bottom = Form1->Chart1->BottomAxis();
+    TChartAxis* left = Form1->Chart1->LeftAxis();
+    bottom->SetAxisRange(from, to);
+    left->SetAxisRange(left->Minimum(), left->Maximum());
+    if (Form1->Chart1->OnZoom) Form1->Chart1->OnZoom(Form1->Chart1);
+    Form1->Chart1->Invalidate();
+}
+
+int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
+{
+    Application->CreateForm(Form1);
+    if (options.Width > 0) {
+        Form1->SetClientWidth(options.Width);
+        Form1->SetClientHeight(options.Height);
+    }
+    // The fields are set while the text view is still empty, so these builds cannot fail.
+    Form1->Edit1->SetText(Utf8ToCp1251(options.BitText1));
+    Form1->Edit2->SetText(Utf8ToCp1251(options.BitText2));
+    dialogs.Informations.clear();
+
+    const std::string fileName = Utf8ToCp1251(options.FileName);
+    try {
+        Form1->LoadStartupFile(fileName);
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+        return reCannotRead;
+    }
+
+    int status = reOk;
+    const TWaveformBuildResult& build = Form1->LastBuild();
+    if (!build.Succeeded) {
+        status = reDataError;
+        const std::string message =
+            dialogs.Informations.empty() ? DataErrorMessage : dialogs.Informations.front();
+        if (build.FailedLine >= 0)
+            std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), build.FailedLine + 1,
+                         Cp1251ToUtf8(message).c_str());
+        else
+            PrintError(message);
+    }
+
+    if (options.Points) {
+        std::string out;
+        PrintPoints(1, *Form1->Series1, out);
+        PrintPoints(2, *Form1->LineSeries1, out);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fflush(stdout);
+    }
+
+    if (!options.PngPath.empty() || options.Zoom) {
+        // Shown as a person would see it: the first sizing splits the chart area and
+        // couples the charts.
+        Form1->ShowForm();
+        Application->ProcessMessages();
+        if (options.Zoom) {
+            ZoomChart1(options.ZoomFrom, options.ZoomTo);
+            Application->ProcessMessages();
+        }
+        if (!options.PngPath.empty() && !Form1->SaveImage(Utf8ToCp1251(options.PngPath))) {
+            std::fprintf(stderr, "Cannot create file %s\n", options.PngPath.c_str());
+            status = reCannotRead;
+        }
+    }
+    // Errors the window would have shown in a box (none expected after the load).
+    for (const std::string& message : dialogs.Errors)
+        PrintError(message);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const TRenderParse parsed = ParseRenderArguments(args);
+    if (!parsed.Ok) {
+        std::fprintf(stderr, "logview-render: %s\n%s\n", parsed.Error.c_str(), RenderUsage);
+        return reUsage;
+    }
+    if (parsed.Options.Help) {
+        std::printf("%s\n", RenderUsage);
+        return reOk;
+    }
+
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The platform sees only the program name, so that no file name is taken for
+    // one of its own options.
+    int platformArgc = 1;
+    char* platformArgv[] = {argv[0], nullptr};
+    Application->Initialize(platformArgc, platformArgv);
+
+    TCapturingDialogs dialogs;
+    SetDialogProvider(&dialogs);
+    const int status = Run(parsed.Options, dialogs);
+    // Freed here, while the platform is whole, rather than by the application's static
+    // destructor at exit.
+    delete Form1;
+    Form1 = nullptr;
+    SetDialogProvider(nullptr);
+    return status;
+}
