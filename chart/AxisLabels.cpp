@@ -514,10 +514,9 @@ void TCustomChartAxis::DrawAxis(bool computeAxisLinePos)
     const auto placeLabel = [&](int p, const std::string& text) {
         if (!LabelsOnAxis() && !(StartPixel < p && p < EndPixel)) return;
         if (!TickOnLabelsOnly()) ticks.Add(p);
-        if (Labels()) {
-            clearBrush();
-            WriteAxisText(*this, p, LabelsPos, text);
-        }
+        if (!Labels()) return;
+        clearBrush();
+        WriteAxisText(*this, p, LabelsPos, text);
         if (TickOnLabelsOnly()) ticks.Add(p);
     };
     if (step > 0 && EffectiveMaximum >= EffectiveMinimum) {

@@ -1,4 +1,6 @@
 #include "chart/AxisLabels.h"
+#include "chart/ChartEngine.h"
+#include "toolkit/FormatFloat.h"
 
 #include <gtest/gtest.h>
 
@@ -269,6 +271,179 @@ TEST(AxisLabelLayout, PositionPercentMovesIntoTheChart)
         EXPECT_EQ(OffsetByPositionPercent(200, row.percent, 100, row.horizontal, row.farSide),
                   row.expected)
             << row.percent << " " << row.horizontal << " " << row.farSide;
+}
+
+// The label methods of an axis, on a chart that is laid out but not drawn.
+class AxisLabelMethods : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FormatSettings().ThousandSeparator = ',';
+        FormatSettings().DecimalSeparator = '.';
+        FChart.SetView3D(false);
+        FImage.SetSize(200, 200);
+        FChart.Canvas3D()->SetReferenceCanvas(FImage.Canvas());
+        FSeries = new TChartSeries();
+        FChart.AddSeries(FSeries);
+    }
+    void TearDown() override { FormatSettings() = FSaved; }
+
+    // Range and placement of every axis on a chart rectangle.
+    void Place(const TRect& chartRect)
+    {
+        for (TCustomChartAxis* axis : FChart.AxesList())
+            axis->ComputeAutoRange();
+        FChart.SetChartRect(chartRect);
+        for (TCustomChartAxis* axis : FChart.AxesList())
+            axis->PlaceOnChartRect();
+    }
+
+    TFormatSettings FSaved = FormatSettings();
+    TCustomAxisPanel FChart;
+    TBitmap FImage;
+    TChartSeries* FSeries = nullptr;
+};
+
+TEST_F(AxisLabelMethods, LabelTextUsesTheFormatAndTheRegionalSeparators)
+{
+    TChartAxis* axis = FChart.BottomAxis();
+    EXPECT_EQ(axis->LabelText(1234.5678), "1,234.568");
+    EXPECT_EQ(axis->LabelText(0.2), "0.2");
+    EXPECT_EQ(axis->LabelText(-0.0), "0");
+    FormatSettings().ThousandSeparator = '\xA0';
+    FormatSettings().DecimalSeparator = ',';
+    EXPECT_EQ(axis->LabelText(-1234.5), "-1\xA0"
+                                        "234,5");
+    axis->SetAxisValuesFormat("0.00");
+    EXPECT_EQ(axis->LabelText(2), "2,00");
+}
+
+TEST_F(AxisLabelMethods, LabelTextPassesThroughTheHookThenSplitsLines)
+{
+    TChartAxis* axis = FChart.LeftAxis();
+    TCustomChartAxis* seenAxis = nullptr;
+    TChartSeries* seenSeries = FSeries;
+    int seenIndex = 0;
+    FChart.OnGetAxisLabel = [&](TCustomChartAxis* sender, TChartSeries* series, int index,
+                                std::string& text) {
+        seenAxis = sender;
+        seenSeries = series;
+        seenIndex = index;
+        text += " V";
+    };
+    axis->SetLabelsMultiLine(true);
+    EXPECT_EQ(axis->LabelText(1000), "1,000\rV");
+    EXPECT_EQ(seenAxis, axis);
+    EXPECT_EQ(seenSeries, nullptr);
+    EXPECT_EQ(seenIndex, -1);
+}
+
+TEST_F(AxisLabelMethods, EffectiveLabelStyle)
+{
+    TChartAxis* bottom = FChart.BottomAxis();
+    TChartAxis* left = FChart.LeftAxis();
+    TChartAxis* top = FChart.TopAxis();
+    FSeries->AddPoint(1, 2);
+    EXPECT_EQ(bottom->EffectiveLabelStyle(), talValue);
+    EXPECT_EQ(left->EffectiveLabelStyle(), talValue);
+    EXPECT_EQ(top->EffectiveLabelStyle(), talNone);
+    left->SetLabelStyle(talMark);
+    EXPECT_EQ(left->EffectiveLabelStyle(), talMark);
+
+    // Point texts label the axis the X values run along, not the other one.
+    TChartSeries* named = new TChartSeries();
+    FChart.AddSeries(named);
+    named->AddPoint(0, 0, "start");
+    EXPECT_EQ(bottom->EffectiveLabelStyle(), talText);
+    left->SetLabelStyle(talAuto);
+    EXPECT_EQ(left->EffectiveLabelStyle(), talValue);
+
+    FSeries->SetActive(false);
+    named->SetActive(false);
+    EXPECT_EQ(bottom->EffectiveLabelStyle(), talNone);
+}
+
+TEST_F(AxisLabelMethods, TickAxisSize)
+{
+    struct Row
+    {
+        const char* name;
+        bool axisVisible, ticksVisible, minorVisible;
+        int axisWidth, tickLength, minorLength, expected;
+    };
+    const Row rows[] = {
+        {"Defaults", true, true, true, 2, 4, 2, 6},
+        {"NoAxisLine", false, true, true, 2, 4, 2, 4},
+        {"NoTicks", true, false, true, 2, 4, 2, 2},
+        {"LongMinorTicks", true, true, true, 2, 4, 9, 9},
+        {"HiddenLongMinorTicks", true, true, false, 2, 4, 9, 6},
+        {"WideAxisLine", true, true, true, 5, 4, 2, 9},
+        {"Nothing", false, false, false, 2, 4, 2, 0},
+    };
+    for (const Row& row : rows) {
+        TChartAxis* axis = FChart.BottomAxis();
+        axis->Axis()->SetVisible(row.axisVisible);
+        axis->Axis()->SetWidth(row.axisWidth);
+        axis->Ticks()->SetVisible(row.ticksVisible);
+        axis->SetTickLength(row.tickLength);
+        axis->MinorTicks()->SetVisible(row.minorVisible);
+        axis->SetMinorTickLength(row.minorLength);
+        EXPECT_EQ(axis->TickAxisSize(), row.expected) << row.name;
+    }
+}
+
+TEST_F(AxisLabelMethods, StepsOfThePlacedAxes)
+{
+    FSeries->AddPoint(0, 0);
+    FSeries->AddPoint(10000, 1);
+    TChartAxis* left = FChart.LeftAxis();
+    left->SetAutomatic(false);
+    left->SetMinimum(-0.2);
+    left->SetMaximum(1.2);
+    Place(Rect(20, 10, 620, 160));
+    EXPECT_EQ(left->PixelLength, 150);
+    EXPECT_EQ(left->LabelStep(), 1);
+    EXPECT_EQ(FChart.BottomAxis()->LabelStep(), 1000);
+    EXPECT_EQ(left->StepForLabelCount(11), 1);
+    left->SetIncrement(0.5);
+    EXPECT_EQ(left->StepForLabelCount(11), 0.5);
+    EXPECT_EQ(left->StepForLabelCount(2), 1);
+    EXPECT_EQ(TCustomChartAxis::NextLabelStep(20), 50);
+}
+
+TEST_F(AxisLabelMethods, StepBeforeTheFirstPlacementIsTheSmallest)
+{
+    FSeries->AddPoint(0, 0);
+    FSeries->AddPoint(10000, 1);
+    for (TCustomChartAxis* axis : FChart.AxesList())
+        axis->ComputeAutoRange();
+    EXPECT_EQ(FChart.BottomAxis()->LabelStep(), MinLabelStep);
+}
+
+TEST_F(AxisLabelMethods, WidestLabelMeasuresTheRoundedOrExactExtremes)
+{
+    FSeries->AddPoint(0.3, 0);
+    FSeries->AddPoint(10.3, 1);
+    Place(Rect(20, 10, 620, 160));
+    TChartAxis* bottom = FChart.BottomAxis();
+    bottom->SetIncrement(1);
+    ASSERT_EQ(bottom->LabelStep(), 1);
+    TCanvas* canvas = FImage.Canvas();
+    canvas->Font()->Assign(bottom->LabelsFont());
+    const int space = canvas->TextWidth(" ");
+    // The hook must not take part, and must be back afterwards.
+    FChart.OnGetAxisLabel = [](TCustomChartAxis*, TChartSeries*, int, std::string& text) {
+        text = "a much longer label text";
+    };
+    EXPECT_EQ(bottom->WidestLabelSize(),
+              std::max(canvas->TextWidth("10"), canvas->TextWidth("0")) + space);
+    EXPECT_TRUE(static_cast<bool>(FChart.OnGetAxisLabel));
+    bottom->SetRoundFirstLabel(false);
+    EXPECT_EQ(bottom->WidestLabelSize(),
+              std::max(canvas->TextWidth("10.3"), canvas->TextWidth("0.3")) + space);
+    bottom->SetLabelStyle(talNone);
+    EXPECT_EQ(bottom->WidestLabelSize(), 0);
 }
 
 } // namespace
