@@ -396,8 +396,10 @@ void TCustomChart::PaintTitle(TChartTitle* title, bool onTop)
         for (int i = 0; i < lines; ++i) {
             const std::string line = text->Get(i);
             canvas->WriteText(lineX(line), work.Top, line);
+            // The block ends under its last line; with no line at all it ends 5 above its
+            // top, so that an empty title takes no room.
             work.Top += lineHeight;
-            work.Bottom += lineHeight;
+            work.Bottom = work.Top;
         }
         if (frameVisible) work.Bottom += f;
         TRect r = ChartRect();
@@ -408,7 +410,7 @@ void TCustomChart::PaintTitle(TChartTitle* title, bool onTop)
             const std::string line = text->Get(i);
             canvas->WriteText(lineX(line), work.Bottom - lineHeight, line);
             work.Bottom -= lineHeight;
-            work.Top -= lineHeight;
+            work.Top = work.Bottom;
         }
         if (frameVisible) work.Top -= f;
         TRect r = ChartRect();
