@@ -15,6 +15,11 @@ struct IntCase
     std::optional<int32_t> expected; // nullopt: the conversion must fail
 };
 
+void PrintTo(const IntCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TextToIntTest : public ::testing::TestWithParam<IntCase>
 {
 };
@@ -93,6 +98,11 @@ struct HexCase
     std::string text;
     std::optional<uint32_t> expected;
 };
+
+void PrintTo(const HexCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class HexStrToIntTest : public ::testing::TestWithParam<HexCase>
 {

@@ -1,0 +1,168 @@
+// Waveform build throughput against a bare parsing floor, and the series' memory per point.
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "chart/ChartEngine.h"
+#include "toolkit/Classes.h"
+#include "viewer/Waveform.h"
+
+namespace {
+
+// Live heap bytes handed out through operator new, as the allocator sized them.
+std::size_t g_liveBytes = 0;
+std::size_t g_allocations = 0;
+
+void* CountedAlloc(std::size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    g_liveBytes += malloc_usable_size(p);
+    ++g_allocations;
+    return p;
+}
+
+void CountedFree(void* p) noexcept
+{
+    if (!p) return;
+    g_liveBytes -= malloc_usable_size(p);
+    std::free(p);
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    return CountedAlloc(size);
+}
+void* operator new[](std::size_t size)
+{
+    return CountedAlloc(size);
+}
+void operator delete(void* p) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept
+{
+    CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    CountedFree(p);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int LineCount = 1000000;
+constexpr int Repetitions = 7;
+
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// The least any build must do: find each colon and convert both fields with the C library.
+long FloorPass(const TStrings& lines)
+{
+    long sum = 0;
+    const int count = lines.Count();
+    for (int i = 0; i < count; ++i) {
+        const std::string_view line = lines.Line(i);
+        const char* colon = static_cast<const char*>(std::memchr(line.data(), ':', line.size()));
+        if (!colon) continue;
+        // The stored lines end in NUL, so both conversions stop within the line.
+        sum += std::strtol(line.data(), nullptr, 10);
+        sum += static_cast<long>(std::strtoul(colon + 1, nullptr, 16) & 3);
+    }
+    return sum;
+}
+
+} // namespace
+
+int main()
+{
+    std::vector<std::string> text;
+    text.reserve(LineCount);
+    char buffer[32];
+    for (int i = 0; i < LineCount; ++i) {
+        std::snprintf(buffer, sizeof buffer, "%d:%02X", 10 * i + (i % 7), i & 0xFF);
+        text.emplace_back(buffer);
+    }
+    const TStringList lines(std::move(text));
+
+    volatile long floorSink = 0;
+    double floorBest = 1e9;
+    for (int r = 0; r < Repetitions; ++r) {
+        const auto start = Clock::now();
+        floorSink = floorSink + FloorPass(lines);
+        floorBest = std::min(floorBest, Seconds(Clock::now() - start));
+    }
+
+    TChartSeries series1;
+    TChartSeries series2;
+    int messages = 0;
+    const TMessageSink sink = [&](const std::string&) { ++messages; };
+    double buildBest = 1e9;
+    for (int r = 0; r < Repetitions; ++r) {
+        const auto start = Clock::now();
+        const TWaveformBuildResult result = BuildWaveforms(lines, "0", "1", series1, series2, sink);
+        buildBest = std::min(buildBest, Seconds(Clock::now() - start));
+        if (!result.Succeeded) {
+            std::fprintf(stderr, "build failed at line %d\n", result.FailedLine);
+            return 1;
+        }
+    }
+
+    // Memory: a fresh pair of series filled once, measured from empty.
+    double bytesPerPoint = 0;
+    double mallinfoPerPoint = 0;
+    double allocationsPerPoint = 0;
+    long points = 0;
+    {
+        TChartSeries fresh1;
+        TChartSeries fresh2;
+        fresh1.ClearPoints();
+        fresh2.ClearPoints();
+        const std::size_t liveBefore = g_liveBytes;
+        const std::size_t allocationsBefore = g_allocations;
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        BuildWaveforms(lines, "0", "1", fresh1, fresh2, sink);
+        const std::size_t heapAfter = mallinfo2().uordblks;
+        points = fresh1.PointCount() + fresh2.PointCount();
+        bytesPerPoint = static_cast<double>(g_liveBytes - liveBefore) / static_cast<double>(points);
+        mallinfoPerPoint = (static_cast<double>(heapAfter) - static_cast<double>(heapBefore)) /
+                           static_cast<double>(points);
+        allocationsPerPoint =
+            static_cast<double>(g_allocations - allocationsBefore) / static_cast<double>(points);
+    }
+
+    const double ratio = buildBest / floorBest;
+    std::printf("lines:                          %d\n", LineCount);
+    std::printf("floor (memchr+strtol+strtoul):  %.1f ms (best of %d)\n", floorBest * 1e3,
+                Repetitions);
+    std::printf("build of both waveforms:        %.1f ms (best of %d), %.1f ns per line\n",
+                buildBest * 1e3, Repetitions, buildBest * 1e9 / LineCount);
+    std::printf("ratio build/floor:              %.2f (target <= 3.00) %s\n", ratio,
+                ratio <= 3.0 ? "met" : "MISSED");
+    std::printf("points in both series:          %ld\n", points);
+    std::printf("series bytes per point:         %.2f live (operator new, usable size), "
+                "%.2f heap (mallinfo2) (target <= 16) %s\n",
+                bytesPerPoint, mallinfoPerPoint, bytesPerPoint <= 16.0 ? "met" : "MISSED");
+    std::printf("allocations per point:          %.4f\n", allocationsPerPoint);
+    std::printf("messages:                       %d\n", messages);
+    return 0;
+}
