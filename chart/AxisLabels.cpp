@@ -167,6 +167,9 @@ namespace {
 
 using namespace AxisLabels;
 
+// A label hook supplies at most this many values plus one.
+constexpr int MaxCustomLabelIndex = 2000;
+
 // The side of the chart rectangle an axis sits on: +1 where pixels grow away
 // from the chart (bottom, right), -1 where they grow into it (top, left).
 int OutwardSign(const TCustomChartAxis& axis)
@@ -522,6 +525,18 @@ void TCustomChartAxis::DrawAxis(bool computeAxisLinePos)
     if (step > 0 && EffectiveMaximum >= EffectiveMinimum) {
         switch (EffectiveLabelStyle()) {
         case talValue:
+            if (chart->OnGetNextAxisLabel) {
+                // The handler supplies the values; it clears Stop for each one it gives.
+                for (int index = 0; index <= MaxCustomLabelIndex; ++index) {
+                    double value = 0;
+                    bool stop = true;
+                    chart->OnGetNextAxisLabel(this, index, value, stop);
+                    if (stop) break;
+                    if (value >= EffectiveMinimum - 1E-7 && value <= EffectiveMaximum + 1E-7)
+                        placeLabel(ValueToPixel(value), LabelText(value));
+                }
+                break;
+            }
             for (double value :
                  LabelValues(EffectiveMinimum, EffectiveMaximum, step, RoundFirstLabel()))
                 placeLabel(ValueToPixel(value), LabelText(value));

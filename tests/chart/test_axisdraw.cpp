@@ -444,4 +444,29 @@ TEST_F(AxisDrawTest, FarSideAxesMirrorTheirTicks)
     EXPECT_TRUE(RowsInColumn(605, 0, 480, kGrey).empty());
 }
 
+TEST_F(AxisDrawTest, LabelValuesFromTheHookReplaceTheSteps)
+{
+    FSeries->AddPoint(0, 0);
+    FSeries->AddPoint(10, 1);
+    Place(Rect(20, 40, 620, 400));
+    TChartAxis* bottom = FChart.BottomAxis();
+    bottom->MinorTicks()->SetVisible(false);
+    std::vector<int> indexes;
+    // 3 and 7 stand inside the range, 10 within its tolerance, 12 outside.
+    FChart.OnGetNextAxisLabel = [&](TCustomChartAxis* sender, int index, double& value,
+                                    bool& stop) {
+        EXPECT_EQ(sender, bottom);
+        indexes.push_back(index);
+        const double values[] = {3, 7, 12, 10 + 1E-8};
+        if (index < 4) {
+            value = values[index];
+            stop = false;
+        }
+    };
+    bottom->DrawAxis(true);
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2, 3, 4}));
+    const std::vector<int> tickRow = ColumnsInRow(404, 0, 640, kGrey);
+    EXPECT_EQ(std::set<int>(tickRow.begin(), tickRow.end()), PixelsOf(bottom, {3, 7, 10}));
+}
+
 } // namespace
