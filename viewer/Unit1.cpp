@@ -146,8 +146,7 @@ void TForm1::BuildLayout()
     SaveDialog1 = new TSaveDialog(this);
     SaveDialog1->SetFilter(FileFilter);
 
-    const int textHeight = TextHeight();
-    if (textHeight > 0 && textHeight != DesignTextHeight) ScaleBy(textHeight, DesignTextHeight);
+    ScaleToTextHeight(TextHeight());
 
     EnableAlign();
     Realign();
@@ -164,6 +163,11 @@ void TForm1::BuildLayout()
     Chart1->OnScroll = [this](TObject* sender) { Chart1Scroll(sender); };
     Chart1->OnZoom = [this](TObject* sender) { Chart1Zoom(sender); };
     Chart1->OnUndoZoom = [this](TObject* sender) { Chart1UndoZoom(sender); };
+}
+
+void TForm1::ScaleToTextHeight(int textHeight)
+{
+    if (textHeight > 0 && textHeight != DesignTextHeight) ScaleBy(textHeight, DesignTextHeight);
 }
 
 void TForm1::FormCreate(TObject*)

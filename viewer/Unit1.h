@@ -52,6 +52,10 @@ public:
     // shown. Shared with the headless tool so that it loads exactly as the program.
     void LoadStartupFile(const std::string& fileName);
 
+    // Scales the designed layout for a window font whose text is TextHeight pixels
+    // high instead of the 13 it was designed with.
+    void ScaleToTextHeight(int textHeight);
+
     // What the last waveform build gave; a tool reports the failing line from it.
     const TWaveformBuildResult& LastBuild() const { return FLastBuild; }
 
