@@ -118,3 +118,219 @@ TEST(RenderOptions, PointValuesReadBackExactly)
         EXPECT_EQ(std::strtod(FormatPointValue(row.value).c_str(), nullptr), row.value);
     }
 }
+
+namespace {
+
+struct TRunResult
+{
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class RenderProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* binaryDir = std::getenv("LOGVIEW_BINARY_DIR");
+        if (binaryDir == nullptr) GTEST_SKIP() << "LOGVIEW_BINARY_DIR is not set";
+        Program = fs::path(binaryDir) / "logview-render";
+        ASSERT_TRUE(fs::exists(Program)) << Program;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        Dir = fs::temp_directory_path() /
+              ("logview-render-" + std::to_string(getpid()) + "-" + info->name());
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+    }
+
+    void TearDown() override
+    {
+        if (!Dir.empty()) fs::remove_all(Dir);
+    }
+
+    fs::path MakeFile(const std::string& name, const std::string& bytes)
+    {
+        const fs::path path = Dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    // Runs the program with Args, its output going to files that are read back.
+    TRunResult Run(const std::vector<std::string>& args)
+    {
+        const fs::path out = Dir / "stdout.txt";
+        const fs::path err = Dir / "stderr.txt";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (outFd < 0 || errFd < 0) _exit(120);
+            dup2(outFd, 1);
+            dup2(errFd, 2);
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(Program.c_str()));
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(Program.c_str(), argv.data());
+            _exit(121);
+        }
+        TRunResult result;
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            result.Status = WEXITSTATUS(status);
+        result.Out = ReadAll(out);
+        result.Err = ReadAll(err);
+        return result;
+    }
+
+    fs::path Program;
+    fs::path Dir;
+};
+
+const char* const DataError = "Ошибка в данных. Исправьте.";
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Width and height from a PNG's header chunk; 0 x 0 when it is no PNG.
+std::pair<int, int> PngSize(const std::string& bytes)
+{
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+    auto be32 = [&](size_t at) {
+        int v = 0;
+        for (size_t i = 0; i < 4; ++i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return {be32(16), be32(20)};
+}
+
+} // namespace
+
+TEST_F(RenderProgram, PointsOfBothSeriesInIndexOrder)
+{
+    const fs::path file = MakeFile("two.log", "10:1\n20:2\n");
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> options;
+        std::string out;
+    } rows[] = {
+        {"default bits 0,1",
+         {"--points"},
+         "1 0 0\n1 10 0\n1 10 1\n1 20 1\n1 20 0\n2 0 0\n2 10 0\n2 10 0\n2 20 0\n2 20 1\n"},
+        {"bits 1,0",
+         {"--bits", "1,0", "--points"},
+         "1 0 0\n1 10 0\n1 10 0\n1 20 0\n1 20 1\n2 0 0\n2 10 0\n2 10 1\n2 20 1\n2 20 0\n"},
+        {"no listing without --points", {}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> args = row.options;
+        args.push_back(file.string());
+        const TRunResult r = Run(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out, row.out);
+        EXPECT_FALSE(Contains(r.Err, DataError));
+    }
+}
+
+TEST_F(RenderProgram, ExitCodesAndMessages)
+{
+    const fs::path bad = MakeFile("bad.log", "-5:1\n10:0\n1O:1\n30:1\n");
+    const fs::path good = MakeFile("good.log", "10:1\n");
+    const fs::path empty = MakeFile("empty.log", "");
+    const std::string missing = (Dir / "missing.log").string();
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string out, errPart;
+    } rows[] = {
+        {"bad third line keeps the points before it",
+         {"--points", bad.string()},
+         1,
+         "1 -5 0\n1 -5 1\n1 0 0\n1 10 1\n1 10 0\n2 -5 0\n2 -5 0\n2 0 0\n2 10 0\n2 10 0\n",
+         bad.string() + ":3: " + DataError},
+        {"bit 8 fails at the first line",
+         {"--bits", "8,1", "--points", good.string()},
+         1,
+         "1 0 0\n2 0 0\n",
+         good.string() + ":1: " + DataError},
+        {"empty bit text fails too", {"--bits", ",1", good.string()}, 1, "", DataError},
+        {"bit 8 without lines is no error",
+         {"--bits=8,1", "--points", empty.string()},
+         0,
+         "1 0 0\n2 0 0\n",
+         ""},
+        {"missing file", {"--points", missing}, 2, "", "Cannot open file " + missing + "\n"},
+        {"folder as file", {Dir.string()}, 2, "", "Cannot open file " + Dir.string()},
+        {"no file", {"--points"}, 64, "", "usage: logview-render"},
+        {"unknown option", {"--frobnicate", good.string()}, 64, "", "usage: logview-render"},
+        {"bad size", {"--size", "0x5", good.string()}, 64, "", "usage: logview-render"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TRunResult r = Run(row.args);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_EQ(r.Out, row.out);
+        EXPECT_TRUE(Contains(r.Err, row.errPart)) << r.Err;
+    }
+}
+
+TEST_F(RenderProgram, BundledExamples)
+{
+    const char* sourceDir = std::getenv("LOGVIEW_SOURCE_DIR");
+    if (sourceDir == nullptr) GTEST_SKIP() << "LOGVIEW_SOURCE_DIR is not set";
+    const fs::path examples = fs::path(sourceDir) / "examples";
+    for (const char* name : {"counter.log", "serial.sti", "cr-only.log"}) {
+        SCOPED_TRACE(name);
+        const TRunResult r = Run({"--points", (examples / name).string()});
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_TRUE(Contains(r.Out, "1 0 0\n"));
+    }
+    const TRunResult bad = Run({(examples / "bad-line.log").string()});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_TRUE(Contains(bad.Err, DataError)) << bad.Err;
+}
+
+TEST_F(RenderProgram, PictureOfTheWindow)
+{
+    const fs::path file = MakeFile("wave.log", "0:0\n100:1\n200:0\n300:1\n400:0\n500:1\n");
+    const fs::path plain = Dir / "plain.png";
+    const fs::path zoomed = Dir / "zoomed.png";
+    TRunResult r = Run({"--png", plain.string(), "--size", "640x360", file.string()});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string plainBytes = ReadAll(plain);
+    EXPECT_EQ(PngSize(plainBytes), std::make_pair(640, 360));
+
+    r = Run({"--png=" + zoomed.string(), "--size=640x360", "--zoom", "150,250", file.string()});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string zoomedBytes = ReadAll(zoomed);
+    EXPECT_EQ(PngSize(zoomedBytes), std::make_pair(640, 360));
+    EXPECT_NE(zoomedBytes, plainBytes);
+
+    // The default size is the layout's own.
+    r = Run({"--png", plain.string(), file.string()});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto size = PngSize(ReadAll(plain));
+    EXPECT_GE(size.first, 1009);
+    EXPECT_GE(size.second, 490);
+
+    r = Run({"--png", (Dir / "no such folder" / "x.png").string(), file.string()});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_TRUE(Contains(r.Err, "Cannot create file")) << r.Err;
+}
