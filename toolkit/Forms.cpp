@@ -1,6 +1,7 @@
 #include "toolkit/Forms.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
@@ -123,8 +124,11 @@ void TForm::ShowForm()
 {
     Show();
     QWidget* w = ControlWidget(this);
-    w->raise();
-    w->activateWindow();
+    // The offscreen platform has no stacking and says so on every call.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        w->raise();
+        w->activateWindow();
+    }
     if (OnShow) OnShow(this);
 }
 
