@@ -139,5 +139,7 @@ uint8_t BitMaskOf(std::string_view bitText)
 uint8_t BitValue(uint32_t word, uint8_t mask)
 {
     if (mask == 0) throw EDivByZero();
+    // Masks of a bit-number field are single bits; those need no division.
+    if ((mask & (mask - 1)) == 0) return (word & mask) != 0 ? 1 : 0;
     return static_cast<uint8_t>((word & mask) / mask);
 }

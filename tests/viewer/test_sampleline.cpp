@@ -206,6 +206,14 @@ TEST(BitValue, ExtractsTheMaskedBitOnly)
     }
 }
 
+TEST(BitValue, WiderMasksDivideAsUnsignedIntegers)
+{
+    EXPECT_EQ(BitValue(3u, 3), 1);
+    EXPECT_EQ(BitValue(2u, 3), 0);
+    EXPECT_EQ(BitValue(0xFFu, 0xFF), 1);
+    EXPECT_EQ(BitValue(0xFEu, 0xFF), 0);
+}
+
 TEST(BitValue, ZeroMaskRaisesDivByZero)
 {
     EXPECT_THROW(BitValue(0u, 0), EDivByZero);
