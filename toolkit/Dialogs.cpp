@@ -1,6 +1,7 @@
 #include "toolkit/Dialogs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -83,6 +84,25 @@ QMessageBox::Icon IconOf(TMsgDlgType type)
     }
 }
 
+// Tells closing the box through its frame from pressing a button: Qt reports the
+// escape button for both, but a closed confirmation answers neither Yes nor No.
+class TClosableMessageBox : public QMessageBox
+{
+public:
+    TClosableMessageBox(Icon icon, const QString& title, const QString& text)
+        : QMessageBox(icon, title, text, QMessageBox::NoButton)
+    {
+    }
+    bool Closed = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        Closed = true;
+        QMessageBox::closeEvent(e);
+    }
+};
+
 class TQtDialogProvider : public TDialogProvider
 {
 public:
@@ -112,8 +132,8 @@ public:
 
     TModalResult Confirm(const TMessageBoxRequest& request) override
     {
-        QMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
-                        Cp1251ToQString(request.Message), QMessageBox::NoButton);
+        TClosableMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
+                                Cp1251ToQString(request.Message));
         std::vector<std::pair<QAbstractButton*, TMsgDlgBtn>> buttons;
         for (int b = mbYes; b <= mbIgnore; ++b) {
             const auto button = static_cast<TMsgDlgBtn>(b);
@@ -125,6 +145,7 @@ public:
             buttons.emplace_back(pushButton, button);
         }
         box.exec();
+        if (box.Closed) return mrCancel;
         for (const auto& [pushButton, button] : buttons)
             if (box.clickedButton() == pushButton) return ButtonResult(button);
         return mrCancel;
