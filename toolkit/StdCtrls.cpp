@@ -329,7 +329,7 @@ void TMemoStrings::SetText(const std::string& value)
     TLineBreakNormaliser normaliser(text);
     normaliser.Feed(value.data(), value.size());
     normaliser.Finish();
-    if (text.size() > Capacity) ThrowCapacity();
+    if (text.size() > FMemo->EffectiveMaxLength()) ThrowCapacity();
     if (text == Text()) return;
     FMemo->ReplaceText(text);
     SetMirror(std::move(text));
@@ -342,7 +342,8 @@ void TMemoStrings::LoadFromFile(const std::string& fileName)
     if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly))
         throw EFOpenError(fileName);
     std::string text;
-    text.reserve(static_cast<size_t>(std::clamp<qint64>(file.size(), 0, Capacity)) + 64);
+    const size_t limit = FMemo->EffectiveMaxLength();
+    text.reserve(std::min(static_cast<size_t>(std::max<qint64>(file.size(), 0)), limit) + 64);
     TLineBreakNormaliser normaliser(text);
     std::vector<char> buffer(size_t{1} << 20);
     // Reading ends at a NUL: what follows can never reach the view.
@@ -351,7 +352,7 @@ void TMemoStrings::LoadFromFile(const std::string& fileName)
         if (n < 0) throw EFOpenError(fileName);
         if (n == 0) break;
         const bool more = normaliser.Feed(buffer.data(), static_cast<size_t>(n));
-        if (text.size() > Capacity) {
+        if (text.size() > limit) {
             Clear();
             ThrowCapacity();
         }
@@ -360,7 +361,7 @@ void TMemoStrings::LoadFromFile(const std::string& fileName)
     normaliser.Finish();
     // A text cut at a NUL never equals the view's text, which holds no NUL.
     if (!normaliser.Stopped() && text == Text()) return;
-    if (text.size() > Capacity) {
+    if (text.size() > limit) {
         Clear();
         ThrowCapacity();
     }

@@ -113,7 +113,8 @@ public:
     // Reads the file as bytes, turns lone LF and lone CR into CR LF, and unless that
     // equals the current text puts it (up to a NUL byte) into the view with one
     // OnChange. EFOpenError when the file cannot be read; "Text exceeds memo
-    // capacity" (the view left empty) when it is too large. FileName is cp1251.
+    // capacity" (the view left empty) when it is longer than the memo's MaxLength.
+    // FileName is cp1251.
     void LoadFromFile(const std::string& fileName);
     // Writes the whole text as cp1251 bytes, atomically: a temporary file beside the
     // target renamed over it. Anything but a regular file as target, and every
@@ -160,6 +161,14 @@ public:
     void SetWordWrap(bool value);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value);
+    // Most bytes a load or SetText may put in; 0 means TMemoStrings::Capacity.
+    size_t MaxLength() const { return FMaxLength; }
+    void SetMaxLength(size_t value) { FMaxLength = value; }
+    size_t EffectiveMaxLength() const
+    {
+        return FMaxLength == 0 || FMaxLength > TMemoStrings::Capacity ? TMemoStrings::Capacity
+                                                                      : FMaxLength;
+    }
     // Cursor position and selection, in characters of Text() (line breaks count two).
     int SelStart() const;
     void SetSelStart(int value);
@@ -184,4 +193,5 @@ private:
     bool FWordWrap = true;
     bool FReadOnly = false;
     bool FSilent = false;
+    size_t FMaxLength = 0;
 };

@@ -151,6 +151,33 @@ TEST_F(MemoTest, LoadFailuresNameTheFile)
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(MemoTest, TextBeyondTheCapacityFailsAndLeavesTheViewEmpty)
+{
+    memo.SetMaxLength(10);
+    memo.SetText("old");
+    changes = 0;
+    // Ten bytes once the lone LFs become CR LF is still fine; one more is not.
+    memo.Lines()->LoadFromFile(WriteFile("fits.log", "1:0\n2:1\n"));
+    EXPECT_EQ(memo.Lines()->Count(), 2);
+    for (const std::string bytes : {"1:0\n2:1\n3", "12345678901234567890"}) {
+        SCOPED_TRACE(bytes);
+        memo.SetText("old");
+        try {
+            memo.Lines()->LoadFromFile(WriteFile("big.log", bytes));
+            ADD_FAILURE() << "loaded";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Text exceeds memo capacity");
+        }
+        EXPECT_EQ(memo.Text(), "");
+    }
+    // A NUL early enough makes a long file fit.
+    memo.Lines()->LoadFromFile(
+        WriteFile("nul.log", std::string("1:0\0", 4) + std::string(100, 'x')));
+    EXPECT_EQ(memo.Text(), "1:0");
+    EXPECT_THROW(memo.SetText(std::string(11, 'a')), Exception);
+    EXPECT_EQ(TMemo().EffectiveMaxLength(), TMemoStrings::Capacity);
+}
+
 TEST_F(MemoTest, EveryByteSurvivesLoadAndSave)
 {
     std::string bytes;
