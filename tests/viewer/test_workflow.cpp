@@ -172,6 +172,7 @@ TEST_F(Workflow, ABadLineStillCompletesTheLoad)
     Start({path.string()});
     EXPECT_EQ(Dialogs.Count(TShown::Information), 1);
     EXPECT_EQ(Dialogs.LastMessage(TShown::Information), DataErrorMessage);
+    EXPECT_EQ(Dialogs.Shown.back().Box.Type, mtCustom);
     EXPECT_EQ(Form1->Series1->PointCount(), 5);
     EXPECT_EQ(Form1->LastBuild().FailedLine, 2);
     EXPECT_EQ(Form1->Caption(), path.string());
@@ -196,6 +197,9 @@ TEST_F(Workflow, EditThenLoadAnsweringNoOpensTheNextFile)
     EXPECT_EQ(Dialogs.Shown[0].Box.Message, Utf8ToCp1251("Инфа менялась. Сохранить?"));
     EXPECT_EQ(Dialogs.Shown[0].Box.Type, mtConfirmation);
     EXPECT_EQ(Dialogs.Shown[0].Box.Buttons, mbYesNo);
+    EXPECT_EQ(Dialogs.Shown[0].Box.Title, "Confirm");
+    EXPECT_EQ(Dialogs.Shown[0].Box.DefaultButton, mbYes);
+    EXPECT_EQ(Dialogs.Shown[0].Box.CancelButton, mbNo);
     EXPECT_EQ(Dialogs.Shown[1].Kind, TShown::FileDialog);
     EXPECT_FALSE(Dialogs.Shown[1].File.Save);
     EXPECT_EQ(Dialogs.Shown[1].File.Filter, "log|*.log|stimuli|*.sti|All|*.*");
