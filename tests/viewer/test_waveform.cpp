@@ -12,6 +12,7 @@
 
 #include "chart/ChartEngine.h"
 #include "toolkit/Classes.h"
+#include "toolkit/StdCtrls.h"
 #include "viewer/Waveform.h"
 
 namespace {
@@ -265,6 +266,23 @@ TEST(Waveform, AnyFailureStopsTheBuildWithTheDataError)
         EXPECT_EQ(b.series2.PointCount(), 5) << name;
         EXPECT_EQ(b.messages, std::vector<std::string>{DataErrorMessage}) << name;
     }
+}
+
+// Regression: a narrow wrapping view used to turn a wide sample into two lines, the second
+// without a colon, so the same file was good or bad depending on the window's width.
+TEST(Waveform, WideLineInANarrowWrappingViewIsOneSample)
+{
+    TMemo memo;
+    memo.SetWordWrap(true);
+    memo.SetBounds(0, 0, 40, 200);
+    memo.SetText("1234567890:FFFFFFFF\r\n-1234567890:0\r\n");
+    Build b;
+    b.Run(*memo.Lines(), "0", "7");
+    EXPECT_TRUE(b.result.Succeeded);
+    EXPECT_TRUE(b.messages.empty());
+    EXPECT_EQ(
+        PointsOf(b.series1),
+        (Points{{-1234567890, 1}, {-1234567890, 0}, {0, 0}, {1234567890, 0}, {1234567890, 1}}));
 }
 
 // Lines as a text view's own line list reports them: split at CR LF, LF or CR only, a final
