@@ -96,7 +96,7 @@ bool PenGeometry(const TPen& pen, TLinePattern& pattern, int& width)
         return true;
     }
     if (pen.Style() == psClear) return false;
-    width = std::max(pen.Width(), 1);
+    width = std::clamp(pen.Width(), 1, kRasterLimit);
     // As on the platform, dash styles exist only for one-pixel pens; wider ones draw solid.
     pattern = width > 1 ? PatternForStyle(psSolid) : PatternForStyle(pen.Style());
     return true;
@@ -485,7 +485,11 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
 {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
-    const TRect rect{left, top, right, bottom};
+    const TRect rect = ClampToRasterRange(TRect{left, top, right, bottom});
+    left = rect.Left;
+    top = rect.Top;
+    right = rect.Right;
+    bottom = rect.Bottom;
     if (rect.IsEmpty()) return;
     BeginDraw();
     TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
@@ -535,7 +539,7 @@ void TCanvas::FillRect(const TRect& rect)
     BeginDraw();
     TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
     FillWithBrush(raster, rect, *FBrush, FPrivate->Monochrome(), FBkColor, FBkMode, pmCopy);
-    EndDraw(rect);
+    EndDraw(ClampToRasterRange(rect));
 }
 
 void TCanvas::FrameRect(const TRect& rect)
@@ -546,7 +550,7 @@ void TCanvas::FrameRect(const TRect& rect)
     uint32_t pixel = ColorToPixel(FBrush->Color());
     if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
     raster.FrameRect(rect, 1, pixel, pmCopy);
-    EndDraw(rect);
+    EndDraw(ClampToRasterRange(rect));
 }
 
 TColor TCanvas::Pixels(int x, int y) const
@@ -564,7 +568,9 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     uint32_t pixel = ColorToPixel(color);
     if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
     raster.SetPixel(x, y, pixel, pmCopy);
-    EndDraw(TRect{x, y, x + 1, y + 1});
+    const int cx = ClampToRasterRange(x);
+    const int cy = ClampToRasterRange(y);
+    EndDraw(TRect{cx, cy, cx + 1, cy + 1});
 }
 
 void TCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width)
@@ -618,6 +624,9 @@ void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
     const QFont font = ToQFont(*FFont, !mono);
     const QFontMetrics metrics(font);
     const QString s = DecodeCanvasText(text);
+    // Far-off text stays far off; the clamp keeps the cell arithmetic in range.
+    x = ClampToRasterRange(x);
+    y = ClampToRasterRange(y);
     const int w = metrics.horizontalAdvance(s);
     const int h = metrics.height();
     int ox = 0;
@@ -678,12 +687,16 @@ void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& sr
 {
     const TRect srcBounds = Intersection(source, TRect{0, 0, src.width(), src.height()});
     // Where the readable source lands in the destination.
-    const TRect landed{srcBounds.Left - source.Left + dx, srcBounds.Top - source.Top + dy,
-                       srcBounds.Right - source.Left + dx, srcBounds.Bottom - source.Top + dy};
+    const long long shiftX = static_cast<long long>(dx) - source.Left;
+    const long long shiftY = static_cast<long long>(dy) - source.Top;
+    const TRect landed{ClampToRasterRange(srcBounds.Left + shiftX),
+                       ClampToRasterRange(srcBounds.Top + shiftY),
+                       ClampToRasterRange(srcBounds.Right + shiftX),
+                       ClampToRasterRange(srcBounds.Bottom + shiftY)};
     const TRect r = Intersection(landed, clip);
     if (r.IsEmpty()) return;
-    const int sx = r.Left - dx + source.Left;
-    const int sy0 = r.Top - dy + source.Top;
+    const int sx = static_cast<int>(r.Left - shiftX);
+    const int sy0 = static_cast<int>(r.Top - shiftY);
     const bool sameImage = dest.constBits() == src.constBits();
     // Overlapping copies within one image walk away from the rows they are about to write.
     const bool upward = sameImage && r.Top > sy0;
@@ -708,8 +721,10 @@ void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& sr
 
 } // namespace
 
-void TCanvas::CopyRect(const TRect& dest, const TCanvas* source, const TRect& sourceRect)
+void TCanvas::CopyRect(const TRect& destRect, const TCanvas* source, const TRect& sourceArea)
 {
+    const TRect dest = ClampToRasterRange(destRect);
+    const TRect sourceRect = ClampToRasterRange(sourceArea);
     if (source == nullptr) return;
     QImage* target = FPrivate->image;
     const QImage* from = source->FPrivate->image;
@@ -737,6 +752,8 @@ void TCanvas::CopyRect(const TRect& dest, const TCanvas* source, const TRect& so
 void TCanvas::Draw(int x, int y, const TBitmap* bitmap)
 {
     if (bitmap == nullptr || bitmap->Empty()) return;
+    x = ClampToRasterRange(x);
+    y = ClampToRasterRange(y);
     CopyRect(TRect{x, y, x + bitmap->Width(), y + bitmap->Height()}, bitmap->Canvas(),
              TRect{0, 0, bitmap->Width(), bitmap->Height()});
 }

@@ -258,6 +258,17 @@ TLinePattern PatternForStyle(TPenStyle style)
     return {1, 1};
 }
 
+int ClampToRasterRange(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, -kRasterLimit, kRasterLimit));
+}
+
+TRect ClampToRasterRange(const TRect& rect)
+{
+    return TRect{ClampToRasterRange(rect.Left), ClampToRasterRange(rect.Top),
+                 ClampToRasterRange(rect.Right), ClampToRasterRange(rect.Bottom)};
+}
+
 uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest)
 {
     uint32_t r = dest | kOpaque;
@@ -289,15 +300,15 @@ void TRaster::FillRect(const TRect& rect, uint32_t pixel, TPenMode mode)
     });
 }
 
-void TRaster::FrameRect(const TRect& outer, int thickness, uint32_t pixel, TPenMode mode)
+void TRaster::FrameRect(const TRect& outerRect, int thickness, uint32_t pixel, TPenMode mode)
 {
+    const TRect outer = ClampToRasterRange(outerRect);
     if (outer.IsEmpty() || thickness <= 0) return;
-    const long long t = thickness;
-    if (2 * t >= outer.Height() || 2 * t >= outer.Width()) {
+    const int th = std::min(thickness, kRasterLimit);
+    if (2LL * th >= outer.Height() || 2LL * th >= outer.Width()) {
         FillRect(outer, pixel, mode);
         return;
     }
-    const int th = thickness;
     FillRect({outer.Left, outer.Top, outer.Right, outer.Top + th}, pixel, mode);
     FillRect({outer.Left, outer.Bottom - th, outer.Right, outer.Bottom}, pixel, mode);
     FillRect({outer.Left, outer.Top + th, outer.Left + th, outer.Bottom - th}, pixel, mode);

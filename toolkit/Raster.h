@@ -34,6 +34,12 @@ TLinePattern PatternForStyle(TPenStyle style);
 // The cosmetic alternate-pixel pen: on, off, on, off...
 constexpr TLinePattern AlternatePattern{1, 2};
 
+// Coordinates beyond +-2^29 are far outside any image; clamping a rectangle to that range keeps
+// every visible pixel and leaves room for arithmetic on its edges without overflow.
+constexpr int kRasterLimit = 1 << 29;
+TRect ClampToRasterRange(const TRect& rect);
+int ClampToRasterRange(long long value);
+
 // Combines pen pixel P with destination D by a binary raster operation.
 uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
 

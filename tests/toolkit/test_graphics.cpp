@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <climits>
 #include <vector>
 
 #include "toolkit/Graphics.h"
@@ -405,6 +406,30 @@ TEST(Canvas, DrawsIntoAnImageOwnedElsewhereEvenAfterItIsResized)
     detached.LineTo(10, 10); // nothing to draw into: no effect, no crash
     EXPECT_EQ(detached.Pixels(0, 0), 0xFFFFFFFFu);
     EXPECT_GT(detached.TextHeight("W"), 0);
+}
+
+TEST(Canvas, HugeCoordinatesNeverWriteOutsideTheImage)
+{
+    std::unique_ptr<TBitmap> src(NewBitmap(5, 5));
+    std::unique_ptr<TBitmap> b(NewBitmap(20, 20));
+    TCanvas* cv = b->Canvas();
+    cv->Pen()->SetWidth(5);
+    cv->Brush()->SetColor(clRed);
+    cv->Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    EXPECT_EQ(CountColor(*b, clRed), 400); // the outline lies far outside
+    cv->Rectangle(INT_MAX, INT_MAX, INT_MIN + 1, 3);
+    cv->FillRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    cv->FrameRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    cv->SetPixel(INT_MAX, INT_MIN, clBlue);
+    cv->Draw(INT_MAX, INT_MAX, src.get());
+    cv->Draw(INT_MIN, INT_MIN, src.get());
+    cv->CopyRect({INT_MIN, 0, INT_MAX, 10}, src->Canvas(), {INT_MAX - 10, INT_MIN, INT_MAX, 5});
+    cv->CopyRect({INT_MAX - 4, 0, INT_MAX, 5}, src->Canvas(), {INT_MIN, 0, INT_MIN + 4, 5});
+    cv->TextOut(INT_MIN, INT_MAX, "far away");
+    cv->TextOutRotated(INT_MAX, INT_MAX, 45, "far away");
+    cv->MoveTo(INT_MIN, INT_MIN);
+    cv->LineTo(INT_MAX, INT_MAX);
+    EXPECT_EQ(b->Width(), 20);
 }
 
 } // namespace
