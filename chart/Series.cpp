@@ -329,55 +329,16 @@ int TCustomSeries::PaintColumnRun(int index, int last)
         else
             outside = mid;
     }
-    const int runEnd = inside;
-
     const TColor color = PointColor(index);
     if (color == clNone) return index;
-    const TCustomChartAxis* vert = VertAxisObject();
-    const std::vector<double>& ys = YValues()->StoredValues();
-    const double multiplier = YValues()->Multiplier();
+    int runEnd = index;
+    while (runEnd < inside && PointColor(runEnd + 1) == color)
+        ++runEnd;
 
-    // Walk the chain of vertical segments as PaintPoint would draw them; their pixels form
-    // one unbroken span. Two cached values keep a square wave from mapping every point.
-    int current = FPrevPixelY;
     int spanLow = 0;
     int spanHigh = -1;
-    double cachedValue[2] = {NAN, NAN};
-    int cachedPixel[2] = {0, 0};
-    int k = index;
-    for (; k <= runEnd; ++k) {
-        if (k != index && PointColor(k) != color) break;
-        const double value = ys[static_cast<size_t>(k)] * multiplier;
-        int pixel;
-        if (value == cachedValue[0]) {
-            pixel = cachedPixel[0];
-        } else if (value == cachedValue[1]) {
-            pixel = cachedPixel[1];
-            std::swap(cachedValue[0], cachedValue[1]);
-            std::swap(cachedPixel[0], cachedPixel[1]);
-        } else {
-            pixel = vert->ValueToPixel(value);
-            cachedValue[1] = cachedValue[0];
-            cachedPixel[1] = cachedPixel[0];
-            cachedValue[0] = value;
-            cachedPixel[0] = pixel;
-        }
-        if (OutsideDrawableRange(pixel)) break;
-        if (pixel != current) {
-            // A segment covers its start pixel, not its end pixel.
-            const int from = pixel > current ? current : pixel + 1;
-            const int to = pixel > current ? pixel - 1 : current;
-            if (spanLow > spanHigh) {
-                spanLow = from;
-                spanHigh = to;
-            } else {
-                spanLow = std::min(spanLow, from);
-                spanHigh = std::max(spanHigh, to);
-            }
-            current = pixel;
-        }
-    }
-    if (k == index) return index;
+    int end = 0;
+    if (!ColumnSpan(index, runEnd, spanLow, spanHigh, end)) return index;
 
     TChartCanvas3D* canvas = ParentChart()->Canvas3D();
     if (spanLow <= spanHigh) {
@@ -388,9 +349,92 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     }
     canvas->Brush()->SetColor(color);
     FPrevOriginPixel = FOriginPixel;
-    FPrevPixelY = current;
+    FPrevPixelY = end;
     FPrevColor = color;
-    return k;
+    return runEnd + 1;
+}
+
+bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const
+{
+    // The segments from the previous position through points Index..RunEnd all lie in one
+    // column and chain end to start, so together they cover one unbroken span. Each covers
+    // its start pixel and not its end pixel, so of all the positions visited only the final
+    // one can be left out: when no earlier position reaches it.
+    const TCustomChartAxis* vert = VertAxisObject();
+    const std::vector<double>& ys = YValues()->StoredValues();
+    const double multiplier = YValues()->Multiplier();
+    auto value = [&](int k) { return ys[static_cast<size_t>(k)] * multiplier; };
+
+    end = vert->ValueToPixel(value(runEnd));
+    if (OutsideDrawableRange(end)) return false;
+    // The trailing points that land on the final position.
+    const double endValue = value(runEnd);
+    int before = runEnd;
+    while (before >= index &&
+           (value(before) == endValue || vert->ValueToPixel(value(before)) == end))
+        --before;
+
+    int low = FPrevPixelY;
+    int high = FPrevPixelY;
+    if (before >= index) {
+        // Four lanes keep the comparisons from waiting on each other. NaN and infinities map
+        // to the axis centre and are no extremes: they show up in X - X and leave the judging
+        // to PaintPoint.
+        const double* v = ys.data();
+        const double first = v[index] * multiplier;
+        double l0 = first, l1 = first, l2 = first, l3 = first;
+        double h0 = first, h1 = first, h2 = first, h3 = first;
+        double n0 = 0, n1 = 0, n2 = 0, n3 = 0;
+        int k = index;
+        for (; k + 3 <= before; k += 4) {
+            const double x0 = v[k] * multiplier;
+            const double x1 = v[k + 1] * multiplier;
+            const double x2 = v[k + 2] * multiplier;
+            const double x3 = v[k + 3] * multiplier;
+            l0 = x0 < l0 ? x0 : l0;
+            l1 = x1 < l1 ? x1 : l1;
+            l2 = x2 < l2 ? x2 : l2;
+            l3 = x3 < l3 ? x3 : l3;
+            h0 = x0 > h0 ? x0 : h0;
+            h1 = x1 > h1 ? x1 : h1;
+            h2 = x2 > h2 ? x2 : h2;
+            h3 = x3 > h3 ? x3 : h3;
+            n0 += x0 - x0;
+            n1 += x1 - x1;
+            n2 += x2 - x2;
+            n3 += x3 - x3;
+        }
+        for (; k <= before; ++k) {
+            const double x = v[k] * multiplier;
+            l0 = x < l0 ? x : l0;
+            h0 = x > h0 ? x : h0;
+            n0 += x - x;
+        }
+        if (n0 + n1 + n2 + n3 != 0) return false;
+        const double lowValue = std::min({l0, l1, l2, l3});
+        const double highValue = std::max({h0, h1, h2, h3});
+        // The extremes stand for every point between them only where the mapping is
+        // monotone: values so far off that they map to the axis centre do not qualify.
+        if (vert->EffectiveSpan != 0) {
+            const double scale = vert->PixelLength / vert->EffectiveSpan;
+            const double farthest =
+                std::max(std::fabs((lowValue - vert->EffectiveMinimum) * scale),
+                         std::fabs((highValue - vert->EffectiveMinimum) * scale));
+            if (!(farthest < 1e9)) return false;
+        }
+        const int a = vert->ValueToPixel(lowValue);
+        const int b = vert->ValueToPixel(highValue);
+        if (OutsideDrawableRange(a) || OutsideDrawableRange(b)) return false;
+        low = std::min({low, a, b});
+        high = std::max({high, a, b});
+    } else if (end == FPrevPixelY) {
+        spanLow = 0;
+        spanHigh = -1;
+        return true;
+    }
+    spanLow = end < low ? end + 1 : low;
+    spanHigh = end > high ? end - 1 : high;
+    return true;
 }
 
 void TCustomSeries::PaintAllPoints()
