@@ -164,6 +164,23 @@ bool TCanvasPrivate::Monochrome() const
     return bitmap != nullptr && bitmap->Monochrome();
 }
 
+const QFont& TCanvasPrivate::FontFor(const TFont& font, bool antialias)
+{
+    FontKey key{font.Name(), font.Height(), font.Style(), font.PixelsPerInch(), antialias};
+    if (!FCachedKey || !(*FCachedKey == key)) {
+        FCachedFont = ToQFont(font, antialias);
+        FCachedMetrics.emplace(FCachedFont);
+        FCachedKey = std::move(key);
+    }
+    return FCachedFont;
+}
+
+const QFontMetrics& TCanvasPrivate::MetricsFor(const TFont& font, bool antialias)
+{
+    FontFor(font, antialias);
+    return *FCachedMetrics;
+}
+
 // ---- TPen, TBrush, TFont
 
 void TPen::Changed()
@@ -598,7 +615,7 @@ void TCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int widt
 
 TSize TCanvas::TextExtent(const std::string& text) const
 {
-    const QFontMetrics metrics(ToQFont(*FFont, !FPrivate->Monochrome()));
+    const QFontMetrics& metrics = FPrivate->MetricsFor(*FFont, !FPrivate->Monochrome());
     return TSize{metrics.horizontalAdvance(DecodeCanvasText(text)), metrics.height()};
 }
 
@@ -621,8 +638,8 @@ void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
         return;
     }
     const bool mono = FPrivate->Monochrome();
-    const QFont font = ToQFont(*FFont, !mono);
-    const QFontMetrics metrics(font);
+    const QFont font = FPrivate->FontFor(*FFont, !mono);
+    const QFontMetrics metrics = FPrivate->MetricsFor(*FFont, !mono);
     const QString s = DecodeCanvasText(text);
     // Far-off text stays far off; the clamp keeps the cell arithmetic in range.
     x = ClampToRasterRange(x);

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "toolkit/Graphics.h"
 
@@ -30,6 +33,25 @@ public:
 
     bool Monochrome() const;
     static QImage* ImageOf(const TBitmap* bitmap);
+
+    // The Qt font (and its metrics) for Font, kept while the font's settings stay the same:
+    // charts measure many labels in one font.
+    const QFont& FontFor(const TFont& font, bool antialias);
+    const QFontMetrics& MetricsFor(const TFont& font, bool antialias);
+
+private:
+    struct FontKey
+    {
+        std::string name;
+        int height = 0;
+        TFontStyles style = 0;
+        int pixelsPerInch = 0;
+        bool antialias = true;
+        bool operator==(const FontKey&) const = default;
+    };
+    std::optional<FontKey> FCachedKey;
+    QFont FCachedFont;
+    std::optional<QFontMetrics> FCachedMetrics;
 };
 
 // A canvas drawing into Image, which its owner keeps alive while the canvas exists. Giving the
