@@ -305,7 +305,7 @@ TEST(Canvas, TextCellFollowsTheAlignmentFlags)
         const char* name;
         unsigned align;
         int dx; // cell left relative to x, in widths (0, -1) or half widths (-2 means -w/2)
-        int dy; // cell top relative to y: 0 or -1 (heights)
+        int dy; // cell top relative to y: 0, -1 (heights) or -2 (the ascent: baseline at y)
     };
     const std::vector<Case> cases = {
         {"top-left", TA_LEFT | TA_TOP, 0, 0},
@@ -313,6 +313,7 @@ TEST(Canvas, TextCellFollowsTheAlignmentFlags)
         {"centre", TA_CENTER | TA_TOP, -2, 0},
         {"bottom-left", TA_LEFT | TA_BOTTOM, 0, -1},
         {"bottom-centre", TA_CENTER | TA_BOTTOM, -2, -1},
+        {"baseline-right", TA_RIGHT | TA_BASELINE, -1, -2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -330,7 +331,8 @@ TEST(Canvas, TextCellFollowsTheAlignmentFlags)
         EXPECT_GT(size.cx, size.cy);
         cv->TextOut(100, 50, text);
         const int left = c.dx == -2 ? 100 - size.cx / 2 : 100 + c.dx * size.cx;
-        const int top = 50 + c.dy * size.cy;
+        const int ascent = QFontMetrics(ToQFont(*cv->Font())).ascent();
+        const int top = c.dy == -2 ? 50 - ascent : 50 + c.dy * size.cy;
         EXPECT_EQ(InkBounds(*b), (TRect{left, top, left + size.cx, top + size.cy}));
     }
 }
@@ -406,6 +408,23 @@ TEST(Canvas, DrawsIntoAnImageOwnedElsewhereEvenAfterItIsResized)
     detached.LineTo(10, 10); // nothing to draw into: no effect, no crash
     EXPECT_EQ(detached.Pixels(0, 0), 0xFFFFFFFFu);
     EXPECT_GT(detached.TextHeight("W"), 0);
+}
+
+TEST(Canvas, BrushBitmapTilesFromTheSurfaceOrigin)
+{
+    std::unique_ptr<TBitmap> pattern(NewBitmap(2, 2));
+    pattern->Canvas()->SetPixel(0, 0, clRed);
+    pattern->Canvas()->SetPixel(1, 1, clBlue);
+    std::unique_ptr<TBitmap> b(NewBitmap(10, 10));
+    b->Canvas()->Brush()->SetBitmap(pattern.get());
+    b->Canvas()->FillRect({3, 3, 9, 8});
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            TColor want = clWhite;
+            if (x >= 3 && x < 9 && y >= 3 && y < 8 && x % 2 == y % 2)
+                want = x % 2 == 0 ? clRed : clBlue;
+            ASSERT_EQ(b->PixelColor(x, y), want) << x << "," << y;
+        }
 }
 
 TEST(Canvas, HugeCoordinatesNeverWriteOutsideTheImage)
