@@ -193,6 +193,10 @@ TEST(DrawSameness, RandomSeriesWithColoursNullsAndFarPoints)
         // Values far beyond the fixed value axis map past 32767 pixels, or beyond 2^31.
         const double spread = round % 5 == 2 ? 1e7 : (round % 5 == 4 ? 1e14 : 1.5);
         c.points = RandomPoints(rng, count, -spread, spread, colours, round % 2 == 0);
+        // Values no pixel can stand for are drawn at the axis centre.
+        if (round % 8 == 3)
+            for (size_t i = 7; i < c.points.size(); i += 97)
+                c.points[i].y = i % 3 == 0 ? NAN : (i % 3 == 1 ? INFINITY : -INFINITY);
         c.fixedValueAxis = round % 6 != 5;
         c.colorEachPoint = round % 9 == 8;
         c.penWidth = round % 10 == 7 ? 2 : 1;
