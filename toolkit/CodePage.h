@@ -1,4 +1,7 @@
 // The system's 8-bit text is Windows-1251; these convert it at the platform boundary.
+// File names are cp1251 bytes as well: the toolkit decodes them to Unicode and Qt
+// writes them in the file system's encoding (UTF-8), so a name holding a character
+// that cp1251 lacks cannot be given (dialogs hand it back with "?").
 #pragma once
 
 #include <string>

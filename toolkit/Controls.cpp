@@ -1,9 +1,12 @@
 #include "toolkit/Controls.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPalette>
 #include <algorithm>
 
 #include "toolkit/Controls_p.h"
@@ -391,7 +394,17 @@ void TControl::SetColor(TColor value)
     Invalidate();
 }
 
-void TControl::ApplyColor() {}
+void TControl::ApplyColor()
+{
+    QWidget* w = FPrivate->widget;
+    // Painted controls fill from Color themselves; text fields show it as their base.
+    if (w == nullptr || FPrivate->painted) return;
+    if (qobject_cast<QAbstractScrollArea*>(w) == nullptr && qobject_cast<QLineEdit*>(w) == nullptr)
+        return;
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, QColor::fromRgb(ColorToPixel(FColor)));
+    w->setPalette(palette);
+}
 
 void TControl::SetParentFont(bool value)
 {
