@@ -212,6 +212,21 @@ TEST(DrawSameness, RandomSeriesWithColoursNullsAndFarPoints)
     }
 }
 
+TEST(DrawSameness, UnmappableValuesAmongDensePoints)
+{
+    // Values near the top edge with NaN and infinities among them: those map to the axis
+    // centre, far from the span the others cover.
+    std::mt19937 rng(31337);
+    for (int round = 0; round < 6; ++round) {
+        TCase c;
+        c.name = "unmappable" + std::to_string(round);
+        c.points = RandomPoints(rng, 30000, 1.0, 1.15, false, true);
+        for (size_t i = static_cast<size_t>(round); i < c.points.size(); i += 50 + round)
+            c.points[i].y = round % 3 == 0 ? NAN : (round % 3 == 1 ? INFINITY : -INFINITY);
+        ExpectSamePixels(c);
+    }
+}
+
 TEST(DrawSameness, DrawnRangeOfBinarySearchMatchesTheScan)
 {
     std::mt19937 rng(99);
