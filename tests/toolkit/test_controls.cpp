@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 #include <memory>
 
@@ -470,6 +472,19 @@ TEST(Edit, OnChangeForTypingAndRunTimeTextButNotForTheLayoutsText)
     SimKeyPress(&edit, vkBack);
     edit.SetText("7");
     EXPECT_EQ(seen, (std::vector<std::string>{"12", "1", "", "7"}));
+}
+
+TEST(Edit, TypedCharactersWithoutACp1251ByteBecomeQuestionMarks)
+{
+    TEdit edit;
+    edit.SetInitialText("");
+    for (const QString& typed : {QStringLiteral("5"), QStringLiteral("\u00E9"),
+                                 QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("\u2116")}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+        QApplication::sendEvent(ControlWidget(&edit), &press);
+    }
+    EXPECT_EQ(edit.Text(), "5??\xB9");
+    EXPECT_EQ(static_cast<QLineEdit*>(ControlWidget(&edit))->text(), QString::fromUtf8("5??№"));
 }
 
 TEST(Label, SizesItselfToItsCaption)
