@@ -338,6 +338,7 @@ void TMemoStrings::SetText(const std::string& value)
 
 void TMemoStrings::LoadFromFile(const std::string& fileName)
 {
+    // There are no share modes here to keep writers out; the file is read in one pass.
     QFile file(Cp1251ToQString(fileName));
     if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly))
         throw EFOpenError(fileName);

@@ -230,6 +230,17 @@ TEST_F(MemoTest, SaveReplacesAnExistingFileKeepingItsPermissions)
         << "no temporary file left behind";
 }
 
+TEST_F(MemoTest, SaveThroughALinkWritesTheLinkedFile)
+{
+    const std::string target = WriteFile("target.log", "old");
+    const std::string link = PathOf("link.log");
+    fs::create_symlink(target, link);
+    memo.SetText("new");
+    memo.Lines()->SaveToFile(link);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "new");
+}
+
 TEST_F(MemoTest, SaveRefusesWhatIsNotARegularFileAndLeavesItAlone)
 {
     memo.SetText("data");
