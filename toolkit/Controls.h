@@ -127,7 +127,8 @@ protected:
 
     // Draws the control's client area; only painted controls get it.
     virtual void Paint() {}
-    // Raises OnResize; called after every size change (not while loading).
+    // Raises OnResize; called after every size change (not while loading) and, for
+    // windowed controls, once when their window is first shown.
     virtual void Resize();
     virtual void Click();
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
