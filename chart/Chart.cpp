@@ -1,6 +1,8 @@
 #include "chart/Chart.h"
 
 #include <algorithm>
+#include <clocale>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -9,6 +11,24 @@ namespace {
 constexpr int kTitleSeparation = 5;
 
 } // namespace
+
+void ApplyChartDefaultFontRule(TFont& font, bool japaneseUserInterface)
+{
+    ApplyChartDefaultFont(font);
+    if (!japaneseUserInterface) return;
+    const TFont toolkitDefault;
+    font.SetName(toolkitDefault.Name());
+    font.SetSize(toolkitDefault.Size());
+}
+
+bool JapaneseUserInterface()
+{
+    // The application takes the platform's locale at start-up; the C library then names the
+    // language of messages ("ja", "ja_JP.UTF-8", ...).
+    const char* name = std::setlocale(LC_MESSAGES, nullptr);
+    if (name == nullptr || std::strncmp(name, "ja", 2) != 0) return false;
+    return name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@';
+}
 
 // ---------------------------------------------------------------------------
 // TCustomChartWall
@@ -82,6 +102,7 @@ TChartTitle::TChartTitle(TCustomChart* chart)
       FText(std::make_unique<TStringList>())
 {
     // The title font differs from the chart default font only in its colour.
+    ApplyChartDefaultFontRule(*Font(), JapaneseUserInterface());
     Font()->SetColor(0xFF0000);
     FText->OnChange = [this](TObject*) { Repaint(); };
 }

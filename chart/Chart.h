@@ -15,6 +15,12 @@
 
 class TCustomChart;
 
+// The chart default font: "Arial", 8 points, black, no style; where the user interface is
+// Japanese, the toolkit's default font name and size take the place of "Arial" and 8.
+void ApplyChartDefaultFontRule(TFont& font, bool japaneseUserInterface);
+// Whether the platform's user interface language is Japanese.
+bool JapaneseUserInterface();
+
 // Horizontal placement of the lines of a title.
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 

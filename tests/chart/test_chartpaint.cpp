@@ -381,8 +381,10 @@ TEST(ChartProperties, CreationValuesAndDerivedProperties)
     EXPECT_EQ(chart.BackWall()->Color(), clSeriesDefault);
     EXPECT_FALSE(chart.LeftWall()->IsColorStored());
     EXPECT_EQ(chart.Title()->Font()->Color(), 0xFF0000u);
-    EXPECT_EQ(chart.Title()->Font()->Name(), "Arial");
-    EXPECT_EQ(chart.Title()->Font()->Size(), 8);
+    TFont expectedFont;
+    ApplyChartDefaultFontRule(expectedFont, JapaneseUserInterface());
+    EXPECT_EQ(chart.Title()->Font()->Name(), expectedFont.Name());
+    EXPECT_EQ(chart.Title()->Font()->Size(), expectedFont.Size());
     EXPECT_EQ(chart.Title()->Alignment(), taCenter);
     EXPECT_FALSE(chart.Title()->Frame()->Visible());
     EXPECT_TRUE(chart.Legend()->Visible());
@@ -392,6 +394,29 @@ TEST(ChartProperties, CreationValuesAndDerivedProperties)
     chart.SetBackColor(clAqua);
     EXPECT_EQ(chart.BackWall()->Color(), clAqua);
     EXPECT_EQ(chart.BackWall()->Brush()->Style(), bsClear);
+}
+
+TEST(ChartProperties, DefaultFontRule)
+{
+    const TFont toolkitDefault;
+    struct Row
+    {
+        bool japanese;
+        std::string name;
+        int size;
+    };
+    const Row rows[] = {{false, "Arial", 8}, {true, toolkitDefault.Name(), toolkitDefault.Size()}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.japanese);
+        TFont font;
+        font.SetColor(clRed);
+        font.SetStyle(fsBold);
+        ApplyChartDefaultFontRule(font, row.japanese);
+        EXPECT_EQ(font.Name(), row.name);
+        EXPECT_EQ(font.Size(), row.size);
+        EXPECT_EQ(font.Color(), clBlack);
+        EXPECT_EQ(font.Style(), 0);
+    }
 }
 
 TEST(ChartProperties, EveryChangeIsOneRequestAndOnlyARealChange)
