@@ -370,6 +370,10 @@ TEST(ChartRepaint, RequestsCollapseIntoOneDrawingAndUncoveringCopies)
     ASSERT_NE(chart.Canvas3D()->OffscreenImage(), nullptr);
     EXPECT_EQ(chart.Canvas3D()->OffscreenImage()->Width(), 320);
     EXPECT_EQ(chart.Canvas3D()->OffscreenImage()->Height(), 160);
+    // So does a move.
+    chart.SetBounds(7, 3, 320, 160);
+    FlushPaints(&chart);
+    EXPECT_EQ(chart.RenderCount(), first + 3);
 }
 
 TEST(ChartProperties, CreationValuesAndDerivedProperties)
