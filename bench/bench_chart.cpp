@@ -140,12 +140,14 @@ double TheirChart(int samples, bool zoomed, double windowSamples)
 int main(int argc, char** argv)
 {
     InitTestApplication(argc, argv);
-    // "ours" draws only our full-range frame, for profiling.
-    if (argc > 1 && std::string(argv[1]) == "ours") {
-        std::printf("full range   ours %8.3f ms\n", OurChart(kSamples, false, 0));
+    const double window = kSamples * 0.01;
+    // "ours" and "ours-zoomed" draw only our frames, for profiling.
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only == "ours" || only == "ours-zoomed") {
+        const bool zoomed = only == "ours-zoomed";
+        std::printf("ours %8.3f ms\n", OurChart(kSamples, zoomed, zoomed ? window : 0));
         return 0;
     }
-    const double window = kSamples * 0.01;
     std::printf("%d x %d pixels, square wave of %d samples (%d points)\n", kWidth, kHeight,
                 kSamples, 2 * kSamples + 1);
     const double ourFull = OurChart(kSamples, false, 0);

@@ -313,22 +313,7 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     const int column = FPrevPixelX;
     if (XPixel(index) != column) return index;
 
-    // The X values are sorted and the mapping is monotone, so the points of one column are
-    // consecutive: gallop, then bisect, for the last of them.
-    int inside = index;
-    int step = 1;
-    while (inside + step <= last && XPixel(inside + step) == column) {
-        inside += step;
-        step *= 2;
-    }
-    int outside = std::min(inside + step, last + 1);
-    while (outside - inside > 1) {
-        const int mid = inside + (outside - inside) / 2;
-        if (XPixel(mid) == column)
-            inside = mid;
-        else
-            outside = mid;
-    }
+    const int inside = ColumnEnd(index, last, column);
     const TColor color = PointColor(index);
     if (color == clNone) return index;
     int runEnd = index;
@@ -352,6 +337,61 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     FPrevPixelY = end;
     FPrevColor = color;
     return runEnd + 1;
+}
+
+int TCustomSeries::EstimatedColumnEnd(int index, int last, int column) const
+{
+    // The value where the next column begins, by the axis' own mapping. Rounding decides the
+    // points right at that value, so this is only a first guess.
+    const TCustomChartAxis* axis = HorizAxisObject();
+    if (!(axis->EffectiveSpan > 0) || axis->PixelLength <= 0) return index;
+    const double t = (axis->Inverted() ? axis->EndPixel - column : column - axis->StartPixel) + 0.5;
+    const double boundary = axis->EffectiveMinimum + t * axis->EffectiveSpan / axis->PixelLength;
+    const std::vector<double>& xs = XValues()->StoredValues();
+    const double multiplier = XValues()->Multiplier();
+    auto before = [&](int k) { return xs[static_cast<size_t>(k)] * multiplier < boundary; };
+    // Exponential, then binary search: the first probes stay near the run's start.
+    int inside = index;
+    int step = 1;
+    while (inside + step <= last && before(inside + step)) {
+        inside += step;
+        step *= 2;
+    }
+    int outside = std::min(inside + step, last + 1);
+    while (outside - inside > 1) {
+        const int mid = inside + (outside - inside) / 2;
+        (before(mid) ? inside : outside) = mid;
+    }
+    return inside;
+}
+
+int TCustomSeries::ColumnEnd(int index, int last, int column) const
+{
+    // The X values are sorted and the mapping is monotone, so the points of one column are
+    // consecutive. Starting from the guess, gallop and bisect for the last of them; with a
+    // good guess that takes two mappings.
+    int inside = index;
+    int outside = last + 1;
+    const int guess = EstimatedColumnEnd(index, last, column);
+    if (guess > inside) {
+        if (XPixel(guess) == column) {
+            inside = guess;
+        } else {
+            outside = guess;
+            if (outside - 1 > inside && XPixel(outside - 1) == column) inside = outside - 1;
+        }
+    }
+    int step = 1;
+    while (inside + step < outside && XPixel(inside + step) == column) {
+        inside += step;
+        step *= 2;
+    }
+    outside = std::min(outside, inside + step);
+    while (outside - inside > 1) {
+        const int mid = inside + (outside - inside) / 2;
+        (XPixel(mid) == column ? inside : outside) = mid;
+    }
+    return inside;
 }
 
 bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const

@@ -147,6 +147,9 @@ private:
     // Emits the points from Index on that share Index's pixel column as one span; answers
     // the index after the run, or Index itself when the run cannot be merged.
     int PaintColumnRun(int index, int last);
+    // The last point from Index on (up to Last) in pixel column Column.
+    int ColumnEnd(int index, int last, int column) const;
+    int EstimatedColumnEnd(int index, int last, int column) const;
     // The pixels the segments through points Index..RunEnd cover in their column, and the
     // row the last of them ends on; false when the points cannot be judged by their extremes.
     bool ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const;
