@@ -127,23 +127,24 @@ TRect Intersect(const TRect& a, const TRect& b)
 }
 
 #if defined(__x86_64__)
-// Wide rows (fills, long horizontal lines) are store-bound: 32-byte stores where the CPU has
+// Rows of fills and long horizontal lines are store-bound: 32-byte stores where the CPU has
 // them, chosen once at run time since the build targets the plain x86-64 baseline.
 __attribute__((target("avx2"))) void FillPixelsAvx2(uint32_t* p, int count, uint32_t value)
 {
-    while (count > 0 && (reinterpret_cast<uintptr_t>(p) & 31) != 0) {
-        *p++ = value;
-        --count;
-    }
     const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
     for (; count >= 32; count -= 32, p += 32) {
-        _mm256_store_si256(reinterpret_cast<__m256i*>(p), v);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(p + 8), v);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(p + 16), v);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(p + 24), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 8), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 16), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 24), v);
     }
     for (; count >= 8; count -= 8, p += 8)
-        _mm256_store_si256(reinterpret_cast<__m256i*>(p), v);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    if (count >= 4) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+        p += 4;
+        count -= 4;
+    }
     for (; count > 0; --count)
         *p++ = value;
 }
@@ -159,23 +160,19 @@ const bool kHasAvx2 = [] {
 inline void FillPixels(uint32_t* p, int count, uint32_t value)
 {
 #if defined(__x86_64__)
-    if (count >= 64 && kHasAvx2) {
+    if (count >= 8 && kHasAvx2) {
         FillPixelsAvx2(p, count, value);
         return;
     }
-    while (count > 0 && (reinterpret_cast<uintptr_t>(p) & 15) != 0) {
-        *p++ = value;
-        --count;
-    }
     const __m128i v = _mm_set1_epi32(static_cast<int>(value));
     for (; count >= 16; count -= 16, p += 16) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
-        _mm_store_si128(reinterpret_cast<__m128i*>(p + 4), v);
-        _mm_store_si128(reinterpret_cast<__m128i*>(p + 8), v);
-        _mm_store_si128(reinterpret_cast<__m128i*>(p + 12), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 8), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 12), v);
     }
     for (; count >= 4; count -= 4, p += 4)
-        _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 #endif
     for (; count > 0; --count)
         *p++ = value;
