@@ -154,7 +154,16 @@ QFont ToQFont(const TFont& font, bool antialias)
         // A cell height: pick the character height whose line is that tall.
         f.setPixelSize(std::max(1, height));
         const int cell = QFontMetrics(f).height();
-        if (cell > 0) f.setPixelSize(std::max(1, (height * height + cell / 2) / cell));
+        int size = cell > 0 ? std::max(1, (height * height + cell / 2) / cell) : height;
+        f.setPixelSize(size);
+        // The estimate can fall a pixel short: take the largest size whose line still fits.
+        for (int step = 0; step < 4; ++step) {
+            QFont larger = f;
+            larger.setPixelSize(size + 1);
+            if (QFontMetrics(larger).height() > height) break;
+            f = larger;
+            ++size;
+        }
     }
     return f;
 }

@@ -118,6 +118,15 @@ TEST(Font, SizeAndHeightAtTheFontsPixelsPerInch)
     const QFont q = ToQFont(font);
     EXPECT_EQ(q.pixelSize(), 11);
     EXPECT_EQ(QFontInfo(q).family(), QStringLiteral("Liberation Sans"));
+
+    // A positive height is the cell: the largest font whose line fits in it.
+    for (int cell : {9, 12, 20, 33}) {
+        font.SetHeight(cell);
+        QFont f = ToQFont(font);
+        EXPECT_LE(QFontMetrics(f).height(), cell) << cell;
+        f.setPixelSize(f.pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(f).height(), cell) << cell;
+    }
 }
 
 TEST(Bitmap, SizingKeepsTheTopLeftAndFillsWhite)
