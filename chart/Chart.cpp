@@ -391,7 +391,7 @@ void TCustomChart::PaintTitle(TChartTitle* title, bool onTop)
             case taCenter: {
                 const int centre = (block.Left + block.Right) / 2;
                 block.Left = centre - width / 2;
-                block.Right = block.Left + width;
+                block.Right = centre + width / 2;
                 break;
             }
             }
