@@ -259,12 +259,15 @@ void TCustomChart::SetBackColor(TColor value)
 
 void TCustomChart::RenderParts(TRect& panelRect)
 {
-    // Handlers may attach or detach series while the chart draws; walk a copy.
-    const std::vector<TChartSeries*> series = SeriesList();
+    // Handlers may attach or free series while the chart draws: walk the live list by index,
+    // never by an iterator or a copy that could outlive a series.
+    auto forEachActiveSeries = [this](auto&& action) {
+        for (int i = 0; i < SeriesCount(); ++i)
+            if (TChartSeries* s = Series(i); s->Active()) action(s);
+    };
 
     PaintBackground(panelRect);
-    for (TChartSeries* s : series)
-        if (s->Active()) s->PrepareForDrawing();
+    forEachActiveSeries([](TChartSeries* s) { s->PrepareForDrawing(); });
     PaintTitlesAndLegend();
     LayOutAxes();
     FitSeriesMargins();
@@ -272,8 +275,7 @@ void TCustomChart::RenderParts(TRect& panelRect)
     PaintWalls();
     if (AxisVisible()) PaintAxes();
     if (OnBeforeDrawSeries) OnBeforeDrawSeries(this);
-    for (TChartSeries* s : series)
-        if (s->Active()) PaintSeries(s);
+    forEachActiveSeries([this](TChartSeries* s) { PaintSeries(s); });
     if (ZoomRecord().Active) PaintZoomRectangle();
     Canvas3D()->ResetDrawingState();
     if (OnAfterDraw) OnAfterDraw(this);
