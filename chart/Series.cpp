@@ -12,6 +12,36 @@ bool OutsideDrawableRange(int pixel)
     return pixel <= -32767 || pixel >= 32767;
 }
 
+// The last index in From..Last where Holds is true, for a Holds that is true at From and
+// stays true up to some index, false after it. The search gallops out from Hint, so a good
+// hint costs a few probes near it.
+template <class Pred> int LastWhere(int from, int last, int hint, Pred holds)
+{
+    int inside = from;
+    int outside = last + 1;
+    hint = std::clamp(hint, from, last);
+    if (hint > from) (holds(hint) ? inside : outside) = hint;
+    int step = 1;
+    if (outside == last + 1) {
+        while (inside + step <= last && holds(inside + step)) {
+            inside += step;
+            step *= 2;
+        }
+        outside = std::min(inside + step, last + 1);
+    } else {
+        while (outside - step > inside && !holds(outside - step)) {
+            outside -= step;
+            step *= 2;
+        }
+        inside = std::max(inside, outside - step);
+    }
+    while (outside - inside > 1) {
+        const int mid = inside + (outside - inside) / 2;
+        (holds(mid) ? inside : outside) = mid;
+    }
+    return inside;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -313,7 +343,9 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     const int column = FPrevPixelX;
     if (XPixel(index) != column) return index;
 
-    const int inside = ColumnEnd(index, last, column);
+    const int inside = ColumnEnd(index, last, column, FColumnRunLength);
+    // Neighbouring columns hold about as many points: the next search starts from this one.
+    FColumnRunLength = inside - index + 1;
     const TColor color = PointColor(index);
     if (color == clNone) return index;
     int runEnd = index;
@@ -339,59 +371,26 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     return runEnd + 1;
 }
 
-int TCustomSeries::EstimatedColumnEnd(int index, int last, int column) const
+int TCustomSeries::ColumnEnd(int index, int last, int column, int lengthHint) const
 {
-    // The value where the next column begins, by the axis' own mapping. Rounding decides the
-    // points right at that value, so this is only a first guess.
+    // The value where the next column begins, by the axis' own mapping, and the raw X values
+    // give a close guess cheaply; rounding decides the points right at that value, so the
+    // mapping of the points has the last word. The X values are sorted and the mapping is
+    // monotone, so the points of one column are consecutive.
     const TCustomChartAxis* axis = HorizAxisObject();
-    if (!(axis->EffectiveSpan > 0) || axis->PixelLength <= 0) return index;
-    const double t = (axis->Inverted() ? axis->EndPixel - column : column - axis->StartPixel) + 0.5;
-    const double boundary = axis->EffectiveMinimum + t * axis->EffectiveSpan / axis->PixelLength;
-    const std::vector<double>& xs = XValues()->StoredValues();
-    const double multiplier = XValues()->Multiplier();
-    auto before = [&](int k) { return xs[static_cast<size_t>(k)] * multiplier < boundary; };
-    // Exponential, then binary search: the first probes stay near the run's start.
-    int inside = index;
-    int step = 1;
-    while (inside + step <= last && before(inside + step)) {
-        inside += step;
-        step *= 2;
+    int guess = index;
+    if (axis->EffectiveSpan > 0 && axis->PixelLength > 0) {
+        const double t =
+            (axis->Inverted() ? axis->EndPixel - column : column - axis->StartPixel) + 0.5;
+        const double boundary =
+            axis->EffectiveMinimum + t * axis->EffectiveSpan / axis->PixelLength;
+        const std::vector<double>& xs = XValues()->StoredValues();
+        const double multiplier = XValues()->Multiplier();
+        guess = LastWhere(index, last, index + lengthHint - 1, [&](int k) {
+            return xs[static_cast<size_t>(k)] * multiplier < boundary;
+        });
     }
-    int outside = std::min(inside + step, last + 1);
-    while (outside - inside > 1) {
-        const int mid = inside + (outside - inside) / 2;
-        (before(mid) ? inside : outside) = mid;
-    }
-    return inside;
-}
-
-int TCustomSeries::ColumnEnd(int index, int last, int column) const
-{
-    // The X values are sorted and the mapping is monotone, so the points of one column are
-    // consecutive. Starting from the guess, gallop and bisect for the last of them; with a
-    // good guess that takes two mappings.
-    int inside = index;
-    int outside = last + 1;
-    const int guess = EstimatedColumnEnd(index, last, column);
-    if (guess > inside) {
-        if (XPixel(guess) == column) {
-            inside = guess;
-        } else {
-            outside = guess;
-            if (outside - 1 > inside && XPixel(outside - 1) == column) inside = outside - 1;
-        }
-    }
-    int step = 1;
-    while (inside + step < outside && XPixel(inside + step) == column) {
-        inside += step;
-        step *= 2;
-    }
-    outside = std::min(outside, inside + step);
-    while (outside - inside > 1) {
-        const int mid = inside + (outside - inside) / 2;
-        (XPixel(mid) == column ? inside : outside) = mid;
-    }
-    return inside;
+    return LastWhere(index, last, guess, [&](int k) { return XPixel(k) == column; });
 }
 
 bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const

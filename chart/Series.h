@@ -147,9 +147,9 @@ private:
     // Emits the points from Index on that share Index's pixel column as one span; answers
     // the index after the run, or Index itself when the run cannot be merged.
     int PaintColumnRun(int index, int last);
-    // The last point from Index on (up to Last) in pixel column Column.
-    int ColumnEnd(int index, int last, int column) const;
-    int EstimatedColumnEnd(int index, int last, int column) const;
+    // The last point from Index on (up to Last) in pixel column Column; LengthHint is the
+    // expected number of points in the column.
+    int ColumnEnd(int index, int last, int column, int lengthHint) const;
     // The pixels the segments through points Index..RunEnd cover in their column, and the
     // row the last of them ends on; false when the points cannot be judged by their extremes.
     bool ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const;
@@ -172,6 +172,7 @@ private:
     int FPrevPixelX = 0;
     int FPrevPixelY = 0;
     TColor FPrevColor = 0;
+    int FColumnRunLength = 1;
     double FSlopeRatio3D = 0;
 };
 
