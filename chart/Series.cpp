@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
+
+// Two doubles the vector unit handles in one instruction.
+using TDoublePair = double __attribute__((vector_size(16)));
 
 // Positions this far out are not drawn: they stand for points far beyond the plot.
 bool OutsideDrawableRange(int pixel)
@@ -416,42 +420,43 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
     int low = FPrevPixelY;
     int high = FPrevPixelY;
     if (before >= index) {
-        // Four lanes keep the comparisons from waiting on each other. NaN and infinities map
-        // to the axis centre and are no extremes: they show up in X - X and leave the judging
-        // to PaintPoint.
+        // Pairs of values per instruction, two pairs in flight: this loop sees every point of
+        // a dense series. NaN and infinities map to the axis centre and are no extremes: they
+        // show up in X - X and leave the judging to PaintPoint.
         const double* v = ys.data();
         const double first = v[index] * multiplier;
-        double l0 = first, l1 = first, l2 = first, l3 = first;
-        double h0 = first, h1 = first, h2 = first, h3 = first;
-        double n0 = 0, n1 = 0, n2 = 0, n3 = 0;
+        const TDoublePair scale = {multiplier, multiplier};
+        TDoublePair lowA = {first, first};
+        TDoublePair lowB = lowA;
+        TDoublePair highA = lowA;
+        TDoublePair highB = lowA;
+        TDoublePair nanA = {0, 0};
+        TDoublePair nanB = nanA;
         int k = index;
         for (; k + 3 <= before; k += 4) {
-            const double x0 = v[k] * multiplier;
-            const double x1 = v[k + 1] * multiplier;
-            const double x2 = v[k + 2] * multiplier;
-            const double x3 = v[k + 3] * multiplier;
-            l0 = x0 < l0 ? x0 : l0;
-            l1 = x1 < l1 ? x1 : l1;
-            l2 = x2 < l2 ? x2 : l2;
-            l3 = x3 < l3 ? x3 : l3;
-            h0 = x0 > h0 ? x0 : h0;
-            h1 = x1 > h1 ? x1 : h1;
-            h2 = x2 > h2 ? x2 : h2;
-            h3 = x3 > h3 ? x3 : h3;
-            n0 += x0 - x0;
-            n1 += x1 - x1;
-            n2 += x2 - x2;
-            n3 += x3 - x3;
+            TDoublePair a;
+            TDoublePair b;
+            std::memcpy(&a, v + k, sizeof a);
+            std::memcpy(&b, v + k + 2, sizeof b);
+            a *= scale;
+            b *= scale;
+            lowA = a < lowA ? a : lowA;
+            lowB = b < lowB ? b : lowB;
+            highA = a > highA ? a : highA;
+            highB = b > highB ? b : highB;
+            nanA += a - a;
+            nanB += b - b;
         }
+        double lowValue = std::min({lowA[0], lowA[1], lowB[0], lowB[1]});
+        double highValue = std::max({highA[0], highA[1], highB[0], highB[1]});
+        double nan = nanA[0] + nanA[1] + nanB[0] + nanB[1];
         for (; k <= before; ++k) {
             const double x = v[k] * multiplier;
-            l0 = x < l0 ? x : l0;
-            h0 = x > h0 ? x : h0;
-            n0 += x - x;
+            lowValue = x < lowValue ? x : lowValue;
+            highValue = x > highValue ? x : highValue;
+            nan += x - x;
         }
-        if (n0 + n1 + n2 + n3 != 0) return false;
-        const double lowValue = std::min({l0, l1, l2, l3});
-        const double highValue = std::max({h0, h1, h2, h3});
+        if (nan != 0) return false;
         // The extremes stand for every point between them only where the mapping is
         // monotone: values so far off that they map to the axis centre do not qualify.
         if (vert->EffectiveSpan != 0) {
