@@ -120,7 +120,9 @@ public:
     // edge, found by binary search over the sorted X values.
     void ComputeDrawnRange() override;
     // Draws what PaintPoint would draw for every point of the drawn range, but a run of
-    // points inside one pixel column becomes the single vertical span it covers.
+    // points inside one pixel column becomes the single vertical span it covers. It relies on
+    // this class's PaintPoint, XPixel, YPixel and PointColor: a series that changes one of
+    // them overrides this too.
     void PaintAllPoints() override;
     // The segment that ends at point Index (from the left edge for the first drawn point).
     void PaintPoint(int index) override;
