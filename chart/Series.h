@@ -116,13 +116,18 @@ public:
     int PrevPixelY() const { return FPrevPixelY; }
     TColor PrevColor() const { return FPrevColor; }
 
+    // Colours and positions exactly as every series has them. Final, because the column-span
+    // drawing reads them in bulk and must see what PaintPoint sees.
+    TColor PointColor(int index) const final { return TChartSeries::PointColor(index); }
+    int XPixel(int index) const final { return TChartSeries::XPixel(index); }
+    int YPixel(int index) const final { return TChartSeries::YPixel(index); }
+
     // The first point at or right of the left edge up to the first at or right of the right
     // edge, found by binary search over the sorted X values.
     void ComputeDrawnRange() override;
     // Draws what PaintPoint would draw for every point of the drawn range, but a run of
     // points inside one pixel column becomes the single vertical span it covers. It relies on
-    // this class's PaintPoint, XPixel, YPixel and PointColor: a series that changes one of
-    // them overrides this too.
+    // this class's PaintPoint: a series that draws its points another way overrides this too.
     void PaintAllPoints() override;
     // The segment that ends at point Index (from the left edge for the first drawn point).
     void PaintPoint(int index) override;
