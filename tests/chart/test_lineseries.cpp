@@ -149,6 +149,21 @@ TEST(LineSeries, MarginRequests)
     }
 }
 
+TEST(LineSeries, MarginsKeepAutomaticAxisEndsFree)
+{
+    TSeriesChart chart({{100, 0}, {200, 1}});
+    chart.Series->Pointer()->SetVisible(true);
+    chart.Render();
+    const TCustomChartAxis* bottom = chart.Chart.BottomAxis();
+    const TCustomChartAxis* left = chart.Chart.LeftAxis();
+    // The automatic time axis leaves HorizSize + 1 pixels at each end.
+    EXPECT_EQ(bottom->ValueToPixel(100), bottom->StartPixel + 5);
+    EXPECT_EQ(bottom->ValueToPixel(200), bottom->EndPixel - 5);
+    // The fixed value axis keeps its range.
+    EXPECT_DOUBLE_EQ(left->EffectiveMinimum, -0.2);
+    EXPECT_DOUBLE_EQ(left->EffectiveMaximum, 1.2);
+}
+
 TEST(LineSeries, DrawnRange)
 {
     const std::vector<TPoint2> wave = {{0, 0}, {10, 0}, {10, 1}, {20, 1}, {20, 0}, {30, 0}};
