@@ -227,7 +227,7 @@ void TCustomSeries::ComputeDrawnRange()
     }
     FFirstDrawnIndex = -1;
     FLastDrawnIndex = -1;
-    const std::vector<double>& stored = xs->StoredValues();
+    const auto& stored = xs->StoredValues();
     const int count = static_cast<int>(stored.size());
     if (count == 0) return;
     const double multiplier = xs->Multiplier();
@@ -388,7 +388,7 @@ int TCustomSeries::ColumnEnd(int index, int last, int column, int lengthHint) co
             (axis->Inverted() ? axis->EndPixel - column : column - axis->StartPixel) + 0.5;
         const double boundary =
             axis->EffectiveMinimum + t * axis->EffectiveSpan / axis->PixelLength;
-        const std::vector<double>& xs = XValues()->StoredValues();
+        const auto& xs = XValues()->StoredValues();
         const double multiplier = XValues()->Multiplier();
         guess = LastWhere(index, last, index + lengthHint - 1, [&](int k) {
             return xs[static_cast<size_t>(k)] * multiplier < boundary;
@@ -404,7 +404,7 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
     // its start pixel and not its end pixel, so of all the positions visited only the final
     // one can be left out: when no earlier position reaches it.
     const TCustomChartAxis* vert = VertAxisObject();
-    const std::vector<double>& ys = YValues()->StoredValues();
+    const auto& ys = YValues()->StoredValues();
     const double multiplier = YValues()->Multiplier();
     auto value = [&](int k) { return ys[static_cast<size_t>(k)] * multiplier; };
 
