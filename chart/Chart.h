@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -128,6 +129,46 @@ private:
     bool FVisible = true;
 };
 
+// Engine-wide mouse settings, fixed for the life of the program.
+constexpr TMouseButton ZoomButton = mbLeft;
+constexpr TMouseButton PanButton = mbRight;
+// Modifier keys that must be held to zoom or pan: none.
+constexpr TShiftState ZoomKeys = 0;
+constexpr TShiftState PanKeys = 0;
+// Each frame of an animated zoom covers this part of the remaining way.
+constexpr double ZoomStepDivisor = 3.0;
+
+using TChartClickEvent =
+    std::function<void(TCustomChart* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TChartClickAxisEvent =
+    std::function<void(TCustomChart* sender, TCustomChartAxis* axis, TMouseButton button,
+                       TShiftState shift, int x, int y)>;
+using TChartClickSeriesEvent =
+    std::function<void(TCustomChart* sender, TChartSeries* series, int valueIndex,
+                       TMouseButton button, TShiftState shift, int x, int y)>;
+// Asked for every axis a panning step moves; may change the new range or forbid the move.
+using TChartAllowScrollEvent = std::function<void(TCustomChartAxis* sender, double& newMinimum,
+                                                  double& newMaximum, bool& allowScroll)>;
+
+// One side axis as it was before the first zoom or pan.
+struct TAxisSnapshot
+{
+    bool Automatic = true;
+    bool AutomaticMinimum = true;
+    bool AutomaticMaximum = true;
+    double Minimum = 0;
+    double Maximum = 0;
+};
+
+// Top, left, right and bottom axes, restored by ResetZoom.
+struct TAxesSnapshot
+{
+    TAxisSnapshot Top;
+    TAxisSnapshot Left;
+    TAxisSnapshot Right;
+    TAxisSnapshot Bottom;
+};
+
 class TCustomChart : public TCustomAxisPanel
 {
 public:
@@ -173,12 +214,43 @@ public:
     // The not-xor outline of the zoom record's rectangle: drawn twice, the pixels return.
     void PaintZoomRectangle();
 
+    // Mouse zoom and panning.
+    // Zooms the four side axes to the zoom record's rectangle.
+    void ZoomToRectangle();
+    void ZoomToValues(double topLow, double topHigh, double bottomLow, double bottomHigh,
+                      double leftLow, double leftHigh, double rightLow, double rightHigh);
+    // Undoes every zoom and pan since the last undo.
+    void ResetZoom();
+    bool HasAxesSnapshot() const { return FHasAxesSnapshot; }
+    const TAxesSnapshot& AxesSnapshot() const { return FAxesSnapshot; }
+
+    TChartAllowScrollEvent OnAllowScroll;
+    TChartClickAxisEvent OnClickAxis;
+    TChartClickSeriesEvent OnClickSeries;
+    TChartClickEvent OnClickLegend;
+    TChartClickEvent OnClickBackground;
+
     std::string ClassName() const override { return "TCustomChart"; }
 
 protected:
     void RenderParts(TRect& panelRect) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseLeave() override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
 
 private:
+    // Press handling: the clicked part's event, then a drag when nobody handled the click.
+    bool RaiseClick(const std::function<void()>& raise);
+    void StartDrag(TMouseButton button, TShiftState shift, int x, int y);
+    void TakeAxesSnapshot();
+    // Pans every axis of one direction from pixel Previous to pixel Next; true when allowed.
+    bool PanDirection(bool horizontal, int previous, int next);
+    void PanAxis(TCustomChartAxis* axis, int previous, int next);
+    void WheelStep(bool down);
+
     bool FBackImageInside = false;
     std::unique_ptr<TChartTitle> FTitle;
     std::unique_ptr<TChartTitle> FFoot;
@@ -186,6 +258,8 @@ private:
     std::unique_ptr<TChartWall> FLeftWall;
     std::unique_ptr<TChartLegend> FLegend;
     std::unique_ptr<TChartWall> FBottomWall;
+    TAxesSnapshot FAxesSnapshot;
+    bool FHasAxesSnapshot = false;
 };
 
 class TChart : public TCustomChart
