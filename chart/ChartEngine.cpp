@@ -49,9 +49,9 @@ TChartValueList::TChartValueList(TChartSeries* owner, const std::string& name)
     if (FOwner != nullptr) FOwner->RegisterValueList(this);
 }
 
-void TChartValueList::CheckIndex(int index, int count) const
+void TChartValueList::CheckIndex(int index, std::size_t count) const
 {
-    if (index < 0 || index >= count) throw EListError::IndexOutOfBounds(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= count) throw EListError::IndexOutOfBounds(index);
 }
 
 void TChartValueList::Modified()
@@ -61,13 +61,13 @@ void TChartValueList::Modified()
 
 double TChartValueList::ValueAt(int index) const
 {
-    CheckIndex(index, ValueCount());
+    CheckIndex(index, FValues.size());
     return FValues[static_cast<size_t>(index)] * FMultiplier;
 }
 
 void TChartValueList::SetValueAt(int index, double value)
 {
-    CheckIndex(index, ValueCount());
+    CheckIndex(index, FValues.size());
     FValues[static_cast<size_t>(index)] = value;
     Modified();
     if (FOwner != nullptr && FOwner->Active()) FOwner->RequestRepaint();
@@ -75,46 +75,58 @@ void TChartValueList::SetValueAt(int index, double value)
 
 void TChartValueList::RemoveAllValues()
 {
-    std::vector<double>().swap(FValues);
+    FValues.clear();
+    Modified();
+}
+
+std::size_t TChartValueList::PlaceBefore(double value) const
+{
+    // Scans back from the end: data added nearly in order land close to it.
+    std::size_t i = FValues.size();
+    if (FOrder == loAscending) {
+        while (i > 0 && FValues[i - 1] > value)
+            --i;
+    } else {
+        while (i > 0 && FValues[i - 1] < value)
+            --i;
+    }
+    return i;
+}
+
+void TChartValueList::PutValue(std::size_t index, double value)
+{
+    try {
+        if (index == FValues.size())
+            FValues.push_back(value);
+        else
+            FValues.insert(index, value);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
     Modified();
 }
 
 int TChartValueList::AddValue(double value)
 {
-    const int count = ValueCount();
-    int index = count;
-    if (FOrder == loAscending && count > 0 && !(FValues.back() <= value)) {
-        int i = count - 1;
-        while (i >= 0 && FValues[static_cast<size_t>(i)] > value)
-            --i;
-        index = i + 1;
-    } else if (FOrder == loDescending && count > 0 && !(FValues.back() >= value)) {
-        int i = count - 1;
-        while (i >= 0 && FValues[static_cast<size_t>(i)] < value)
-            --i;
-        index = i + 1;
-    }
-    InsertValue(index, value);
-    return index;
+    std::size_t index = FValues.size();
+    // The last value is compared first, so values arriving in order append at one comparison.
+    if (index != 0 && ((FOrder == loAscending && !(FValues.back() <= value)) ||
+                       (FOrder == loDescending && !(FValues.back() >= value))))
+        index = PlaceBefore(value);
+    PutValue(index, value);
+    return static_cast<int>(index);
 }
 
 void TChartValueList::InsertValue(int index, double value)
 {
-    CheckIndex(index, ValueCount() + 1);
-    try {
-        FValues.insert(FValues.begin() + index, value);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory();
-    } catch (const std::length_error&) {
-        throw EOutOfMemory();
-    }
-    Modified();
+    CheckIndex(index, FValues.size() + 1);
+    PutValue(static_cast<std::size_t>(index), value);
 }
 
 void TChartValueList::RemoveValue(int index)
 {
-    CheckIndex(index, ValueCount());
-    FValues.erase(FValues.begin() + index);
+    CheckIndex(index, FValues.size());
+    FValues.erase(static_cast<std::size_t>(index));
     Modified();
 }
 
@@ -255,8 +267,12 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
     FYValues->SetPendingValue(y);
     if (OnBeforeAdd && !OnBeforeAdd(this)) return -1;
 
-    const size_t countBefore = static_cast<size_t>(FYValues->ValueCount());
-    const int index = FXValues->AddValue(FXValues->PendingValue());
+    // The columns are plain value lists (see FXValues), so their own operations are called
+    // directly: no dispatch per point.
+    TChartValueList& xs = *FXValues;
+    TChartValueList& ys = *FYValues;
+    const size_t countBefore = ys.StoredValues().size();
+    const int index = xs.TChartValueList::AddValue(xs.PendingValue());
     // Keeps the columns in step when a later column cannot grow.
     auto rollBack = [&] {
         if (FLabels.size() > countBefore) FLabels.erase(FLabels.begin() + index);
@@ -265,7 +281,7 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
         FXValues->RemoveValue(index);
     };
     try {
-        FYValues->InsertValue(index, FYValues->PendingValue());
+        ys.TChartValueList::InsertValue(index, ys.PendingValue());
         if (color != clSeriesDefault || !FColors.empty()) {
             // The colour column comes into being with the first point that has its own.
             if (FColors.empty()) FColors.assign(countBefore, clSeriesDefault);

@@ -10,6 +10,7 @@
 
 #include "chart/ChartCanvas.h"
 #include "chart/ChartPanel.h"
+#include "chart/ValueBuffer.h"
 #include "toolkit/Classes.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Graphics.h"
@@ -46,7 +47,7 @@ public:
     virtual void RotateValues();
     double LastValue() const { return ValueAt(ValueCount() - 1); }
     // The unscaled values; for fast scans (e.g. binary search over sorted X).
-    const std::vector<double>& StoredValues() const { return FValues; }
+    const TValueBuffer& StoredValues() const { return FValues; }
 
     double LowestValue() const;
     double HighestValue() const;
@@ -74,12 +75,16 @@ public:
     std::string ClassName() const override { return "TChartValueList"; }
 
 private:
-    void CheckIndex(int index, int count) const;
+    void CheckIndex(int index, std::size_t count) const;
     void Modified();
     void RecalcStats() const;
+    // Where ordered insertion puts Value when it does not go at the end.
+    std::size_t PlaceBefore(double value) const;
+    // Index 0..count, already checked.
+    void PutValue(std::size_t index, double value);
 
     bool FDateTime = false;
-    std::vector<double> FValues;
+    TValueBuffer FValues;
     mutable double FHighestValue = 0;
     mutable double FLowestValue = 0;
     double FMultiplier = 1;
@@ -244,6 +249,7 @@ private:
     std::unique_ptr<TSeriesMarks> FMarks;
     TCustomAxisPanel* FParentChart = nullptr;
     std::vector<TChartValueList*> FValueLists;
+    // Always plain TChartValueList objects: AddPoint calls their operations without dispatch.
     std::unique_ptr<TChartValueList> FXValues;
     std::unique_ptr<TChartValueList> FYValues;
     THorizAxis FHorizAxis = aBottomAxis;

@@ -82,7 +82,8 @@ TEST(ValueList, MultiplierScalesReadsButNotStorageOrPlacement)
     TChartValueList list = MakeList(loAscending, {1, 2, 4});
     list.SetMultiplier(2);
     EXPECT_EQ(Values(list), (std::vector<double>{2, 4, 8}));
-    EXPECT_EQ(list.StoredValues(), (std::vector<double>{1, 2, 4}));
+    const auto& stored = list.StoredValues();
+    EXPECT_EQ(std::vector<double>(stored.begin(), stored.end()), (std::vector<double>{1, 2, 4}));
     // Compared unscaled: 3 goes between 2 and 4, not between the read values 2 and 4.
     EXPECT_EQ(list.AddValue(3), 2);
     EXPECT_DOUBLE_EQ(list.LowestValue(), 2);
