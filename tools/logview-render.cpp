@@ -49,16 +49,18 @@ void PrintPoints(int seriesNumber, const TChartSeries& series, std::string& out)
     }
 }
 
-// As a mouse zoom would leave the chart: the time axis on the range, the value axis
-// fixed at its current range, then the chart's zoom event.
+// Zooms Chart1 as a mouse rectangle spanning the plot's full height would: every side axis
+// becomes manual, the time axis on the range, the chart raises its zoom event (so the window
+// couples Chart2) and is marked for drawing.
 void ZoomChart1(double from, double to)
 {
-    TChartAxis* bottom = Form1->Chart1->BottomAxis();
-    TChartAxis* left = Form1->Chart1->LeftAxis();
-    bottom->SetAxisRange(from, to);
-    left->SetAxisRange(left->Minimum(), left->Maximum());
-    if (Form1->Chart1->OnZoom) Form1->Chart1->OnZoom(Form1->Chart1);
-    Form1->Chart1->Invalidate();
+    TChart* chart = Form1->Chart1;
+    const TChartAxis* top = chart->TopAxis();
+    const TChartAxis* left = chart->LeftAxis();
+    const TChartAxis* right = chart->RightAxis();
+    chart->ZoomToValues(top->Minimum(), top->Maximum(), from, to, left->Minimum(),
+                        left->Maximum(), right->Minimum(), right->Maximum());
+    chart->RequestRepaint();
 }
 
 int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
