@@ -58,8 +58,8 @@ void ZoomChart1(double from, double to)
     const TChartAxis* top = chart->TopAxis();
     const TChartAxis* left = chart->LeftAxis();
     const TChartAxis* right = chart->RightAxis();
-    chart->ZoomToValues(top->Minimum(), top->Maximum(), from, to, left->Minimum(),
-                        left->Maximum(), right->Minimum(), right->Maximum());
+    chart->ZoomToValues(top->Minimum(), top->Maximum(), from, to, left->Minimum(), left->Maximum(),
+                        right->Minimum(), right->Maximum());
     chart->RequestRepaint();
 }
 
