@@ -395,6 +395,20 @@ TEST_F(ZoomChart, PressHitTestsDecideTheClickEventAndTheDrag)
     }
 }
 
+TEST_F(ZoomChart, ASeriesCursorShowsOnlyOverItsLine)
+{
+    Series->SetCursor(crHandPoint);
+    const int x = Chart.BottomAxis()->ValueToPixel(15);
+    const int onLine = Chart.LeftAxis()->ValueToPixel(1);
+    SimMouseMove(&Chart, 0, x, onLine);
+    EXPECT_EQ(Chart.Cursor(), crHandPoint);
+    SimMouseMove(&Chart, 0, x, onLine + 5);
+    EXPECT_EQ(Chart.Cursor(), Chart.SavedCursor());
+    SimMouseMove(&Chart, 0, x, onLine);
+    SimMouseLeave(&Chart);
+    EXPECT_EQ(Chart.Cursor(), Chart.SavedCursor());
+}
+
 TEST_F(ZoomChart, AClickHandlerThatKeepsThePressCancelsTheDrag)
 {
     for (const bool keep : {true, false}) {
