@@ -51,7 +51,8 @@ TChartValueList::TChartValueList(TChartSeries* owner, const std::string& name)
 
 void TChartValueList::CheckIndex(int index, std::size_t count) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= count) throw EListError::IndexOutOfBounds(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= count)
+        throw EListError::IndexOutOfBounds(index);
 }
 
 void TChartValueList::Modified()
@@ -108,11 +109,7 @@ void TChartValueList::PutValue(std::size_t index, double value)
 
 int TChartValueList::AddValue(double value)
 {
-    std::size_t index = FValues.size();
-    // The last value is compared first, so values arriving in order append at one comparison.
-    if (index != 0 && ((FOrder == loAscending && !(FValues.back() <= value)) ||
-                       (FOrder == loDescending && !(FValues.back() >= value))))
-        index = PlaceBefore(value);
+    const std::size_t index = AppendsInOrder(value) ? FValues.size() : PlaceBefore(value);
     PutValue(index, value);
     return static_cast<int>(index);
 }
@@ -261,6 +258,12 @@ TChartSeries::~TChartSeries()
     SetParentChart(nullptr);
 }
 
+inline void TChartSeries::NotifyAdded(int index)
+{
+    if (OnAfterAdd) OnAfterAdd(this, index);
+    if (FActive) RequestRepaint();
+}
+
 int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor color)
 {
     FXValues->SetPendingValue(x);
@@ -271,6 +274,21 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
     // directly: no dispatch per point.
     TChartValueList& xs = *FXValues;
     TChartValueList& ys = *FYValues;
+    const size_t count = xs.FValues.size();
+    if (color == clSeriesDefault && label.empty() && FColors.empty() && FLabels.empty() &&
+        ys.FValues.size() == count && xs.AppendsInOrder(xs.PendingValue())) {
+        // The common case, points in order without colour or label: both columns append.
+        xs.AppendValue(xs.PendingValue());
+        try {
+            ys.AppendValue(ys.PendingValue());
+        } catch (...) {
+            xs.FValues.erase(count);
+            throw;
+        }
+        NotifyAdded(static_cast<int>(count));
+        return static_cast<int>(count);
+    }
+
     const size_t countBefore = ys.StoredValues().size();
     const int index = xs.TChartValueList::AddValue(xs.PendingValue());
     // Keeps the columns in step when a later column cannot grow.
@@ -300,12 +318,6 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
     }
     NotifyAdded(index);
     return index;
-}
-
-void TChartSeries::NotifyAdded(int index)
-{
-    if (OnAfterAdd) OnAfterAdd(this, index);
-    if (FActive) RequestRepaint();
 }
 
 void TChartSeries::ClearPoints()

@@ -75,9 +75,29 @@ public:
     std::string ClassName() const override { return "TChartValueList"; }
 
 private:
+    friend class TChartSeries;
+
     void CheckIndex(int index, std::size_t count) const;
     void Modified();
     void RecalcStats() const;
+    // Whether ordered insertion puts Value at the end: one comparison with the last value.
+    bool AppendsInOrder(double value) const
+    {
+        if (FValues.empty()) return true;
+        if (FOrder == loAscending) return FValues.back() <= value;
+        if (FOrder == loDescending) return FValues.back() >= value;
+        return true;
+    }
+    // EOutOfMemory leaves the list as it was.
+    void AppendValue(double value)
+    {
+        try {
+            FValues.push_back(value);
+        } catch (const std::bad_alloc&) {
+            throw EOutOfMemory();
+        }
+        FStatsStale = true;
+    }
     // Where ordered insertion puts Value when it does not go at the end.
     std::size_t PlaceBefore(double value) const;
     // Index 0..count, already checked.

@@ -139,9 +139,6 @@ private:
             if (FSize != 0) std::memcpy(data, FData, FSize * sizeof(double));
             ::operator delete(FData);
         }
-        // One call fills the new step's pages instead of one fault per page; where the
-        // system cannot, the pages simply fault in on first use.
-        madvise(static_cast<char*>(data) + oldBytes, newBytes - oldBytes, MADV_POPULATE_WRITE);
         MappedTotal().fetch_add(newBytes - oldBytes, std::memory_order_relaxed);
         FData = static_cast<double*>(data);
         FCapacity = newBytes / sizeof(double);
