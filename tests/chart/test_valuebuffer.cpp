@@ -167,8 +167,12 @@ template <class F> bool WithoutNewMemory(F action)
     rlimit tight = old;
     tight.rlim_cur = AddressSpaceBytes();
     if (tight.rlim_cur == 0 || setrlimit(RLIMIT_AS, &tight) != 0) return false;
+    struct Restore
+    {
+        const rlimit& limit;
+        ~Restore() { setrlimit(RLIMIT_AS, &limit); }
+    } restore{old};
     action();
-    setrlimit(RLIMIT_AS, &old);
     return true;
 }
 
