@@ -16,6 +16,48 @@ bool OutsideDrawableRange(int pixel)
     return pixel <= -32767 || pixel >= 32767;
 }
 
+// Where a value lands on an axis before rounding, without the axis' cut-off for far values.
+long double UnroundedPixel(const TCustomChartAxis* axis, double value)
+{
+    if (axis->EffectiveSpan == 0 || std::isnan(value)) return axis->CenterPixel;
+    const long double t = (static_cast<long double>(value) - axis->EffectiveMinimum) *
+                          axis->PixelLength / axis->EffectiveSpan;
+    const bool fromEnd = axis->IsHorizontal ? axis->Inverted() : !axis->Inverted();
+    return fromEnd ? axis->EndPixel - t : axis->StartPixel + t;
+}
+
+// Cuts the segment (x0, y0)-(x1, y1) to the square of drawable positions; false when no part
+// of it lies inside.
+bool ClipToDrawableRange(long double& x0, long double& y0, long double& x1, long double& y1)
+{
+    constexpr long double limit = 32766;
+    long double t0 = 0;
+    long double t1 = 1;
+    const long double dx = x1 - x0;
+    const long double dy = y1 - y0;
+    const long double p[4] = {-dx, dx, -dy, dy};
+    const long double q[4] = {x0 + limit, limit - x0, y0 + limit, limit - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const long double r = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+        if (t0 > t1) return false;
+    }
+    const long double sx = x0;
+    const long double sy = y0;
+    x0 = sx + t0 * dx;
+    y0 = sy + t0 * dy;
+    x1 = sx + t1 * dx;
+    y1 = sy + t1 * dy;
+    return std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1);
+}
+
 // The last index in From..Last where Holds is true, for a Holds that is true at From and
 // stays true up to some index, false after it. The search gallops out from Hint, so a good
 // hint costs a few probes near it.
@@ -273,15 +315,81 @@ void TCustomSeries::DrawSegment(int x, int y, TColor color)
     }
 }
 
+void TCustomSeries::EnteringStart(int index)
+{
+    // The segment entering the plot starts on the edge, at the height of the line between
+    // the last point left of the plot and this one.
+    const TCustomChartAxis* horiz = HorizAxisObject();
+    const TRect& rect = ParentChart()->ChartRect();
+    FPrevPixelX = horiz->Inverted() ? rect.Right : rect.Left;
+    if (FStairs) {
+        FPrevPixelY = YPixel(index - 1);
+        return;
+    }
+    const long double edge = horiz->PixelToValue(FPrevPixelX);
+    const long double x0 = PointX(index - 1);
+    const long double x1 = PointX(index);
+    const long double y0 = PointY(index - 1);
+    const long double y1 = PointY(index);
+    if (x1 - x0 != 0)
+        FPrevPixelY = VertAxisObject()->ValueToPixel(
+            static_cast<double>((y1 - y0) * (edge - x0) / (x1 - x0) + y0));
+    else
+        FPrevPixelY = YPixel(index - 1);
+}
+
+void TCustomSeries::DrawFarSegment(long double x0, long double y0, long double x1, long double y1,
+                                   TColor color)
+{
+    if (color == clNone || !FConnectPoints || FDrawArea) return;
+    TChartCanvas3D* canvas = ParentChart()->Canvas3D();
+    canvas->ApplyChartPen(FLinePen.get());
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Pen()->SetColor(color);
+    auto line = [canvas](long double ax, long double ay, long double bx, long double by) {
+        if (!ClipToDrawableRange(ax, ay, bx, by)) return;
+        canvas->DrawLine(static_cast<int>(std::llround(ax)), static_cast<int>(std::llround(ay)),
+                         static_cast<int>(std::llround(bx)), static_cast<int>(std::llround(by)));
+    };
+    if (!FStairs) {
+        line(x0, y0, x1, y1);
+    } else if (FInvertedStairs) {
+        line(x0, y0, x0, y1);
+        line(x0, y1, x1, y1);
+    } else {
+        line(x0, y0, x1, y0);
+        line(x1, y0, x1, y1);
+    }
+}
+
 void TCustomSeries::PaintPoint(int index)
 {
     const TColor color = PointColor(index);
     const int x = XPixel(index);
     const int y = YPixel(index);
-    if (OutsideDrawableRange(x) || OutsideDrawableRange(y)) {
-        // A skipped first point leaves no position to continue from: without this the next
-        // point would join whatever point the previous drawing ended with.
-        FPrevColor = index == FFirstDrawnIndex ? clNone : color;
+    const long double farX = UnroundedPixel(HorizAxisObject(), PointX(index));
+    const long double farY = UnroundedPixel(VertAxisObject(), PointY(index));
+    // The axes map positions beyond 2^31 pixels to their centre; those are far points too.
+    if (OutsideDrawableRange(x) || OutsideDrawableRange(y) || !(std::fabs(farX) < 32767) ||
+        !(std::fabs(farY) < 32767)) {
+        // Far beyond the plot (zoomed deep into the gap before a sample): the point itself
+        // cannot be drawn, but the part of its segment that crosses the plot must be, or the
+        // waveform would vanish or stop short of the edge.
+        if (index == FFirstDrawnIndex) {
+            if (index > 0 && !IsNullPoint(index - 1)) {
+                EnteringStart(index);
+                DrawFarSegment(FPrevPixelX, FPrevPixelY, farX, farY, color);
+            }
+        } else if (FPrevColor != clNone) {
+            if (FPrevFar)
+                DrawFarSegment(FPrevFarX, FPrevFarY, farX, farY, color);
+            else
+                DrawFarSegment(FPrevPixelX, FPrevPixelY, farX, farY, color);
+        }
+        FPrevFar = true;
+        FPrevFarX = farX;
+        FPrevFarY = farY;
+        FPrevColor = color;
         return;
     }
     TChartCanvas3D* canvas = ParentChart()->Canvas3D();
@@ -290,28 +398,21 @@ void TCustomSeries::PaintPoint(int index)
     if (FPrevColor == clNone) {
         FPrevPixelX = x;
         FPrevPixelY = y;
+        FPrevFar = false;
     }
+    if (FPrevFar && index != FFirstDrawnIndex) {
+        DrawFarSegment(FPrevFarX, FPrevFarY, x, y, color);
+        FPrevFar = false;
+        FPrevOriginPixel = FOriginPixel;
+        FPrevPixelX = x;
+        FPrevPixelY = y;
+        FPrevColor = color;
+        return;
+    }
+    FPrevFar = false;
     if (index == FFirstDrawnIndex) {
         if (index > 0) {
-            // The segment entering the plot starts on the edge, at the height of the line
-            // between the last point left of the plot and this one.
-            const TCustomChartAxis* horiz = HorizAxisObject();
-            const TRect& rect = ParentChart()->ChartRect();
-            FPrevPixelX = horiz->Inverted() ? rect.Right : rect.Left;
-            if (FStairs) {
-                FPrevPixelY = YPixel(index - 1);
-            } else {
-                const long double edge = horiz->PixelToValue(FPrevPixelX);
-                const long double x0 = PointX(index - 1);
-                const long double x1 = PointX(index);
-                const long double y0 = PointY(index - 1);
-                const long double y1 = PointY(index);
-                if (x1 - x0 != 0)
-                    FPrevPixelY = VertAxisObject()->ValueToPixel(
-                        static_cast<double>((y1 - y0) * (edge - x0) / (x1 - x0) + y0));
-                else
-                    FPrevPixelY = YPixel(index - 1);
-            }
+            EnteringStart(index);
             if (!IsNullPoint(index - 1)) DrawSegment(x, y, color);
         }
         if (index == FLastDrawnIndex && FPointer->Visible()) DrawPointer(x, y, color, index);
@@ -343,7 +444,8 @@ bool TCustomSeries::CanMergeColumns() const
 
 int TCustomSeries::PaintColumnRun(int index, int last)
 {
-    if (FPrevColor == clNone) return index;
+    // After a far point PaintPoint draws the way back in.
+    if (FPrevColor == clNone || FPrevFar) return index;
     const int column = FPrevPixelX;
     if (XPixel(index) != column) return index;
 
@@ -409,7 +511,8 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
     auto value = [&](int k) { return ys[static_cast<size_t>(k)] * multiplier; };
 
     end = vert->ValueToPixel(value(runEnd));
-    if (OutsideDrawableRange(end)) return false;
+    if (OutsideDrawableRange(end) || !(std::fabs(UnroundedPixel(vert, value(runEnd))) < 32767))
+        return false;
     // The trailing points that land on the final position.
     const double endValue = value(runEnd);
     int before = runEnd;

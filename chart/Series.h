@@ -149,6 +149,12 @@ private:
     template <class T> void Change(T& field, const T& value);
     // The segment from the previous pixel position to (X, Y) in Color, when it has a length.
     void DrawSegment(int x, int y, TColor color);
+    // Sets PrevPixelX/Y to where the segment entering the plot from point Index-1 starts.
+    void EnteringStart(int index);
+    // A segment with an end too far out for pixel coordinates, cut where it leaves the
+    // drawable range so the part that crosses the plot is still drawn.
+    void DrawFarSegment(long double x0, long double y0, long double x1, long double y1,
+                        TColor color);
     // True when a run of same-coloured points in one column may be drawn as one span.
     bool CanMergeColumns() const;
     // Emits the points from Index on that share Index's pixel column as one span; answers
@@ -179,6 +185,10 @@ private:
     int FPrevPixelX = 0;
     int FPrevPixelY = 0;
     TColor FPrevColor = 0;
+    // The previous point lay too far out for PrevPixelX/Y; its unrounded position instead.
+    bool FPrevFar = false;
+    long double FPrevFarX = 0;
+    long double FPrevFarY = 0;
     int FColumnRunLength = 1;
     double FSlopeRatio3D = 0;
 };

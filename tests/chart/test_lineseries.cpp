@@ -1,5 +1,6 @@
 // The line series: creation values, margin requests, the drawn range, and the segments it
-// draws (entering from the left edge, far and null points skipped), checked on pixels.
+// draws (entering from the left edge, far points cut at the drawable range, null points
+// skipped), checked on pixels.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -250,19 +251,58 @@ TEST(LineSeries, SegmentEntersFromTheLeftEdge)
     }
 }
 
-TEST(LineSeries, PointsFarOutsideAreSkippedWithTheirSegment)
+// Regression: a point too far out for pixel coordinates used to be dropped with the segment
+// to it, so a deep zoom showed the waveform stopping short of the right edge, or nothing at
+// all inside the gap before a sample.
+TEST(LineSeries, SegmentsToFarPointsAreDrawnUpToThePlotEdge)
 {
-    // Zoomed to 0..2, X 100 lands some 42000 pixels to the right.
-    TSeriesChart chart({{0, 0}, {1, 1}, {100, 0}});
+    struct Row
+    {
+        const char* name;
+        std::vector<TPoint2> points;
+        double low, high;
+        double level; // the value the line holds across the right part of the plot
+    } rows[] = {
+        // Zoomed to 0..2, X 100 lands some 42000 pixels to the right.
+        {"leaving to a far point", {{0, 0}, {1, 1}, {100, 1}}, 0, 2, 1},
+        // The whole view lies in the gap before a sample far to the right.
+        {"inside a wide gap", {{0, 0}, {10, 0}, {10, 1}, {1e6, 1}, {1e6, 0}}, 500, 600, 1},
+        // Far enough that the axis' own mapping gives up (beyond 2^31 pixels).
+        {"beyond 2^31 pixels", {{0, 0}, {10, 1}, {2e9, 1}}, 20, 21, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TSeriesChart chart(row.points);
+        chart.Chart.BottomAxis()->SetAxisRange(row.low, row.high);
+        chart.Render();
+        const TRect r = chart.Chart.ChartRect();
+        const int y = chart.Y(row.level);
+        // The level is drawn to the last column inside the clip, and nothing strays off it.
+        EXPECT_EQ(chart.Image.PixelColor(r.Right - 1, y), kRed);
+        EXPECT_EQ(chart.Image.PixelColor((r.Left + r.Right) / 2, y), kRed);
+        for (const auto& [px, py] : chart.RedPixels()) {
+            if (px > chart.X(row.points[1].x)) {
+                EXPECT_EQ(py, y) << px;
+            }
+        }
+    }
+}
+
+TEST(LineSeries, SlopedSegmentToAFarPointKeepsItsSlope)
+{
+    // From (1, 0) towards (1001, 1.4): across a 0..2 view it climbs by 1.4/1000 per unit,
+    // so it stays on the row of 0 to within a pixel.
+    TSeriesChart chart({{0, 0}, {1, 0}, {1001, 1.4}});
     chart.Chart.BottomAxis()->SetAxisRange(0, 2);
     chart.Render();
-    const int x1 = chart.X(1);
-    int left = 0;
-    for (const auto& [x, y] : chart.RedPixels()) {
-        EXPECT_LE(x, x1) << "segment to the far point drawn at " << x << "," << y;
-        left += x < x1;
-    }
-    EXPECT_GT(left, 100) << "the segment to (1, 1) is drawn";
+    const TRect r = chart.Chart.ChartRect();
+    int found = 0;
+    for (const auto& [x, y] : chart.RedPixels())
+        if (x > chart.X(1)) {
+            ++found;
+            EXPECT_LE(std::abs(y - chart.Y(0)), 1) << x;
+        }
+    EXPECT_GE(found, r.Right - 1 - chart.X(1) - 1);
 }
 
 TEST(LineSeries, NullPointsBreakTheLine)
