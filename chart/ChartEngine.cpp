@@ -288,7 +288,13 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
         NotifyAdded(static_cast<int>(count));
         return static_cast<int>(count);
     }
+    return InsertPendingPoint(label, color);
+}
 
+int TChartSeries::InsertPendingPoint(const std::string& label, TColor color)
+{
+    TChartValueList& xs = *FXValues;
+    TChartValueList& ys = *FYValues;
     const size_t countBefore = ys.StoredValues().size();
     const int index = xs.TChartValueList::AddValue(xs.PendingValue());
     // Keeps the columns in step when a later column cannot grow.

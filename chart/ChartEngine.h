@@ -257,6 +257,9 @@ protected:
     int FLastDrawnIndex = -1;
 
 private:
+    // AddPoint's general case: the pending X and Y go where the X order puts them, with the
+    // colour and label columns kept in step.
+    int InsertPendingPoint(const std::string& label, TColor color);
     void NotifyAdded(int index);
 
     bool FActive = true;
