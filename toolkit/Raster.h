@@ -13,7 +13,9 @@
 // - Pixels are 0xFFRRGGBB; results keep the top byte at 0xFF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "toolkit/Graphics.h"
 #include "toolkit/Types.h"
@@ -42,6 +44,18 @@ int ClampToRasterRange(long long value);
 
 // Combines pen pixel P with destination D by a binary raster operation.
 uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
+
+// Fills Height rows of Width pixels with Value, Stride pixels apart. The variants differ only
+// in speed; the first that this CPU runs is the one fills use. Listed so that tests can hold
+// each against a plain loop.
+struct TRowFiller
+{
+    using Routine = void (*)(uint32_t* row, ptrdiff_t stride, ptrdiff_t width, int height,
+                             uint32_t value);
+    const char* Name = "";
+    Routine Fill = nullptr;
+};
+std::vector<TRowFiller> RowFillersOfThisCpu();
 
 class TRaster
 {
