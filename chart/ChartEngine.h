@@ -173,6 +173,9 @@ public:
     const std::string& PointLabel(int index) const;
     // The colour as stored for the point (clSeriesDefault when it has none).
     TColor StoredPointColor(int index) const;
+    // True once a point came with a colour of its own, until ClearPoints. While false every
+    // point has the series colour (or the palette's), so drawing need not ask each point.
+    bool HasOwnPointColors() const { return !FColors.empty(); }
 
     double LowestX() const { return FXValues->LowestValue(); }
     double HighestX() const { return FXValues->HighestValue(); }

@@ -452,9 +452,11 @@ int TCustomSeries::PaintColumnRun(int index, int last)
     const int inside = ColumnEnd(index, last, column, FColumnRunLength);
     // Neighbouring columns hold about as many points: the next search starts from this one.
     FColumnRunLength = inside - index + 1;
-    const TColor color = PointColor(index);
+    // Without colours of their own all points share the series colour: the run is the column.
+    const bool oneColor = !HasOwnPointColors() && !ColorEachPoint();
+    const TColor color = oneColor ? SeriesColor() : PointColor(index);
     if (color == clNone) return index;
-    int runEnd = index;
+    int runEnd = oneColor ? inside : index;
     while (runEnd < inside && PointColor(runEnd + 1) == color)
         ++runEnd;
 

@@ -212,6 +212,43 @@ TEST(DrawSameness, RandomSeriesWithColoursNullsAndFarPoints)
     }
 }
 
+TEST(DrawSameness, DenseColumnsWithAndWithoutColoursOfTheirOwn)
+{
+    // Hundreds of points per pixel column: a whole column is one run only while no point has
+    // a colour of its own and the palette is off. A stretch of coloured or null points a few
+    // columns wide must still show, wherever it lies.
+    struct TRow
+    {
+        const char* name;
+        int from; // negative: counted from the end
+        int count;
+        TColor mark;
+        bool colorEachPoint;
+    };
+    const TRow rows[] = {
+        {"plain", 0, 0, clSeriesDefault, false},
+        {"blueStretch", 123457, 3000, clBlue, false},
+        {"nullStretch", 123457, 3000, clNone, false},
+        {"blueFromStart", 1, 3000, clBlue, false},
+        {"blueToEnd", -3000, 3000, clBlue, false},
+        {"onePointBeforeTheLast", -2, 1, clBlue, false},
+        {"palette", 0, 0, clSeriesDefault, true},
+        {"paletteAndBlue", 98765, 3000, clBlue, true},
+    };
+    for (const TRow& row : rows) {
+        std::mt19937 rng(777);
+        TCase c;
+        c.name = std::string("dense_") + row.name;
+        c.points = SquareWave(rng, 200000, 1);
+        const int size = static_cast<int>(c.points.size());
+        const int from = row.from < 0 ? size + row.from : row.from;
+        for (int i = from; i < from + row.count; ++i)
+            c.points[static_cast<size_t>(i)].color = row.mark;
+        c.colorEachPoint = row.colorEachPoint;
+        ExpectSamePixels(c);
+    }
+}
+
 TEST(DrawSameness, UnmappableValuesAmongDensePoints)
 {
     // Values near the top edge with NaN and infinities among them: those map to the axis
