@@ -45,9 +45,9 @@ int ClampToRasterRange(long long value);
 // Combines pen pixel P with destination D by a binary raster operation.
 uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest);
 
-// Fills Height rows of Width pixels with Value, Stride pixels apart. The variants differ only
-// in speed; the first that this CPU runs is the one fills use. Listed so that tests can hold
-// each against a plain loop.
+// Fills Height rows of Width (at least 1) pixels with Value, Stride pixels apart. The variants
+// differ only in speed; the first that this CPU runs is the one fills use. Listed so that tests can
+// hold each against a plain loop.
 struct TRowFiller
 {
     using Routine = void (*)(uint32_t* row, ptrdiff_t stride, ptrdiff_t width, int height,
