@@ -231,8 +231,26 @@ THostWidget::THostWidget(TControlPrivate* priv) : TInputForwarder<QWidget>(priv)
     setAutoFillBackground(false);
 }
 
+bool THostWidget::event(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::ParentChange:
+        FPriv->updateQueued = false;
+        break;
+    default:
+        break;
+    }
+    return TInputForwarder<QWidget>::event(e);
+}
+
 void THostWidget::paintEvent(QPaintEvent* e)
 {
+    // Cleared first: an invalidation from inside Paint() must queue the next paint.
+    FPriv->updateQueued = false;
     if (FPriv->control != nullptr) TControlBridge::PaintIfNeeded(FPriv->control);
     QPainter painter(this);
     if (!FPriv->image.isNull()) painter.drawImage(e->rect(), FPriv->image, e->rect());
@@ -443,7 +461,14 @@ void TControl::SetCursor(TCursor value)
 void TControl::Invalidate()
 {
     FPrivate->invalidated = true;
-    if (QWidget* w = FPrivate->widget) w->update();
+    if (FPrivate->updateQueued) return;
+    QWidget* w = FPrivate->widget;
+    if (w == nullptr) return;
+    w->update();
+    ++FPrivate->updateRequests;
+    // Qt ignores updates of hidden widgets and of widgets with updates off; only the paint
+    // event of a painted control clears the mark again.
+    FPrivate->updateQueued = FPrivate->painted && w->isVisible() && w->updatesEnabled();
 }
 
 void TControl::Repaint()

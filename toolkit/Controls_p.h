@@ -22,6 +22,12 @@ struct TControlPrivate
     QImage image;
     std::unique_ptr<TCanvas> canvas;
     bool invalidated = true;
+    // A full update of the shown widget is queued with Qt and its paint event has not run yet,
+    // so further invalidations need not call into Qt (a chart asks once per added point).
+    // Anything that may drop the queued paint (hide, show, move, resize, new parent) clears it.
+    bool updateQueued = false;
+    // Full updates handed to Qt; lets tests see the coalescing.
+    int updateRequests = 0;
     bool painting = false;
     int wheelRemainder = 0;
     bool everShown = false;
@@ -111,5 +117,6 @@ public:
     explicit THostWidget(TControlPrivate* priv);
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 };

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QWidget>
 #include <memory>
 
@@ -66,6 +68,31 @@ protected:
         return true;
     }
 };
+
+// Records the paint events Qt delivers to a widget and the area they cover.
+class TPaintEventProbe : public QObject
+{
+public:
+    explicit TPaintEventProbe(QWidget* widget) { widget->installEventFilter(this); }
+
+    int Events = 0;
+    QRegion Area;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++Events;
+            Area += static_cast<QPaintEvent*>(e)->region();
+        }
+        return false;
+    }
+};
+
+int UpdateRequests(const TControl* c)
+{
+    return ControlPrivate(c)->updateRequests;
+}
 
 TRect Bounds(const TControl* c)
 {
@@ -296,6 +323,114 @@ TEST(Painting, ShownPanelPaintsOnceThroughTheEventLoop)
     // An exposure with nothing invalidated shows the image without a new Paint().
     ControlWidget(panel)->repaint();
     EXPECT_EQ(panel->Paints, before + 1);
+}
+
+TEST(Painting, RequestsOnAShownPanelReachQtOnceUntilItPaints)
+{
+    TForm form;
+    form.SetBounds(0, 0, 200, 100);
+    auto* panel = new TProbePanel(&form);
+    panel->SetParent(&form);
+    panel->SetAlign(alClient);
+    form.Show();
+    ProcessEvents();
+    TPaintEventProbe probe(ControlWidget(panel));
+    const int paints = panel->Paints;
+    const int requests = UpdateRequests(panel);
+    for (int i = 0; i < 1000; ++i)
+        panel->Invalidate();
+    EXPECT_EQ(UpdateRequests(panel), requests + 1);
+    ProcessEvents();
+    EXPECT_EQ(panel->Paints, paints + 1);
+    EXPECT_EQ(probe.Events, 1);
+    EXPECT_TRUE(probe.Area.contains(ControlWidget(panel)->rect()));
+    // After the paint, the next request is a new one.
+    panel->Invalidate();
+    panel->Invalidate();
+    EXPECT_EQ(UpdateRequests(panel), requests + 2);
+    ProcessEvents();
+    EXPECT_EQ(panel->Paints, paints + 2);
+    EXPECT_EQ(probe.Events, 2);
+}
+
+TEST(Painting, QueuedPaintSurvivesChangesThatDropOrWidenIt)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void(TForm&, TProbePanel*)> change;
+    } rows[] = {
+        {"panel hidden, invalidated, shown",
+         [](TForm&, TProbePanel* p) {
+             p->Hide();
+             ProcessEvents();
+             p->Invalidate();
+             p->Show();
+         }},
+        {"form hidden and shown",
+         [](TForm& f, TProbePanel*) {
+             f.Hide();
+             ProcessEvents();
+             f.Show();
+         }},
+        {"resized", [](TForm&, TProbePanel* p) { p->SetBounds(10, 10, 150, 70); }},
+        {"moved", [](TForm&, TProbePanel* p) { p->SetBounds(30, 20, 100, 50); }},
+        {"moved to another parent",
+         [](TForm& f, TProbePanel* p) {
+             auto* host = new TPanel(&f);
+             host->SetBounds(0, 0, 180, 90);
+             host->SetParent(&f);
+             p->SetParent(host);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TForm form;
+        form.SetBounds(0, 0, 200, 100);
+        auto* panel = new TProbePanel(&form);
+        panel->SetBounds(10, 10, 100, 50);
+        panel->SetParent(&form);
+        form.Show();
+        ProcessEvents();
+        panel->Invalidate();
+        row.change(form, panel);
+        ProcessEvents();
+        // Whatever happened to the queued paint, a later request must reach the screen.
+        const int paints = panel->Paints;
+        TPaintEventProbe probe(ControlWidget(panel));
+        panel->Invalidate();
+        ProcessEvents();
+        EXPECT_EQ(panel->Paints, paints + 1);
+        EXPECT_FALSE(panel->NeedsPaint());
+        EXPECT_TRUE(probe.Area.contains(ControlWidget(panel)->rect()));
+    }
+}
+
+TEST(Painting, AreaDrawnOutsideAPaintReachesTheScreen)
+{
+    TForm form;
+    form.SetBounds(0, 0, 200, 100);
+    auto* panel = new TProbePanel(&form);
+    panel->SetParent(&form);
+    panel->SetAlign(alClient);
+    form.Show();
+    ProcessEvents();
+    const int paints = panel->Paints;
+    TPaintEventProbe probe(ControlWidget(panel));
+    // Once with nothing queued, once while a full paint is queued and not yet run.
+    for (const bool queued : {false, true}) {
+        SCOPED_TRACE(queued);
+        if (queued) panel->Invalidate();
+        probe.Area = QRegion();
+        TCanvas* canvas = panel->Canvas();
+        canvas->Pen()->SetMode(pmNotXor);
+        canvas->MoveTo(20, 30);
+        canvas->LineTo(120, 30);
+        ProcessEvents();
+        EXPECT_TRUE(probe.Area.contains(QRect(20, 30, 100, 1)));
+    }
+    EXPECT_EQ(probe.Events, 2);
+    EXPECT_EQ(panel->Paints, paints + 1) << "only the invalidation draws anew";
 }
 
 TEST(Painting, DefaultPanelDrawsRaisedBevelAndFace)
