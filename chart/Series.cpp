@@ -58,6 +58,52 @@ bool ClipToDrawableRange(long double& x0, long double& y0, long double& x1, long
     return std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1);
 }
 
+// The least and the greatest of V[From..To] times Multiplier, and their sum, which is not
+// finite when one of them is NaN or infinite (or when they are too large to add up: callers
+// take that as the same). Pairs of values per instruction, two pairs in flight: this loop
+// sees every point of a dense series. Scaled is false for a multiplier of 1, which changes
+// no value.
+template <bool Scaled>
+void ScanValues(const double* v, int from, int to, double multiplier, double& low, double& high,
+                double& sum)
+{
+    const TDoublePair scale = {multiplier, multiplier};
+    const double first = Scaled ? v[from] * multiplier : v[from];
+    TDoublePair lowA = {first, first};
+    TDoublePair lowB = lowA;
+    TDoublePair highA = lowA;
+    TDoublePair highB = lowA;
+    TDoublePair sumA = {0, 0};
+    TDoublePair sumB = sumA;
+    int k = from;
+    for (; k + 3 <= to; k += 4) {
+        TDoublePair a;
+        TDoublePair b;
+        std::memcpy(&a, v + k, sizeof a);
+        std::memcpy(&b, v + k + 2, sizeof b);
+        if constexpr (Scaled) {
+            a *= scale;
+            b *= scale;
+        }
+        // The accumulator first, so that each is one instruction updating it in place.
+        lowA = lowA < a ? lowA : a;
+        lowB = lowB < b ? lowB : b;
+        highA = highA > a ? highA : a;
+        highB = highB > b ? highB : b;
+        sumA += a;
+        sumB += b;
+    }
+    low = std::min({lowA[0], lowA[1], lowB[0], lowB[1]});
+    high = std::max({highA[0], highA[1], highB[0], highB[1]});
+    sum = (sumA[0] + sumA[1]) + (sumB[0] + sumB[1]);
+    for (; k <= to; ++k) {
+        const double x = Scaled ? v[k] * multiplier : v[k];
+        low = low < x ? low : x;
+        high = high > x ? high : x;
+        sum += x;
+    }
+}
+
 // The last index in From..Last where Holds is true, for a Holds that is true at From and
 // stays true up to some index, false after it. The search gallops out from Hint, so a good
 // hint costs a few probes near it.
@@ -525,43 +571,16 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
     int low = FPrevPixelY;
     int high = FPrevPixelY;
     if (before >= index) {
-        // Pairs of values per instruction, two pairs in flight: this loop sees every point of
-        // a dense series. NaN and infinities map to the axis centre and are no extremes: they
-        // show up in X - X and leave the judging to PaintPoint.
-        const double* v = ys.data();
-        const double first = v[index] * multiplier;
-        const TDoublePair scale = {multiplier, multiplier};
-        TDoublePair lowA = {first, first};
-        TDoublePair lowB = lowA;
-        TDoublePair highA = lowA;
-        TDoublePair highB = lowA;
-        TDoublePair nanA = {0, 0};
-        TDoublePair nanB = nanA;
-        int k = index;
-        for (; k + 3 <= before; k += 4) {
-            TDoublePair a;
-            TDoublePair b;
-            std::memcpy(&a, v + k, sizeof a);
-            std::memcpy(&b, v + k + 2, sizeof b);
-            a *= scale;
-            b *= scale;
-            lowA = a < lowA ? a : lowA;
-            lowB = b < lowB ? b : lowB;
-            highA = a > highA ? a : highA;
-            highB = b > highB ? b : highB;
-            nanA += a - a;
-            nanB += b - b;
-        }
-        double lowValue = std::min({lowA[0], lowA[1], lowB[0], lowB[1]});
-        double highValue = std::max({highA[0], highA[1], highB[0], highB[1]});
-        double nan = nanA[0] + nanA[1] + nanB[0] + nanB[1];
-        for (; k <= before; ++k) {
-            const double x = v[k] * multiplier;
-            lowValue = x < lowValue ? x : lowValue;
-            highValue = x > highValue ? x : highValue;
-            nan += x - x;
-        }
-        if (nan != 0) return false;
+        double lowValue = 0;
+        double highValue = 0;
+        double sum = 0;
+        if (multiplier == 1)
+            ScanValues<false>(ys.data(), index, before, multiplier, lowValue, highValue, sum);
+        else
+            ScanValues<true>(ys.data(), index, before, multiplier, lowValue, highValue, sum);
+        // NaN and infinities map to the axis centre and are no extremes: PaintPoint judges
+        // those points.
+        if (!std::isfinite(sum)) return false;
         // The extremes stand for every point between them only where the mapping is
         // monotone: values so far off that they map to the axis centre do not qualify.
         if (vert->EffectiveSpan != 0) {
