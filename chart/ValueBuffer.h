@@ -1,6 +1,6 @@
 // Contiguous storage of doubles for the chart's value lists. Small contents live on the heap,
 // large ones in anonymous mappings grown in fixed steps, so the room held beyond the contents
-// stays below a small constant instead of a share of the size.
+// stays below a small constant instead of a share of the size (a range kept by clear() aside).
 #pragma once
 
 #include <sys/mman.h>
@@ -22,6 +22,8 @@ public:
     static constexpr std::size_t MapStep = 64 * 1024;
     // The value lists count and index with 32-bit signed integers.
     static constexpr std::size_t MaxCount = INT_MAX;
+    // The largest mapping clear() may keep (see there).
+    static constexpr std::size_t KeepLimit = 128 * 1024 * 1024;
 
     TValueBuffer() = default;
     TValueBuffer(const TValueBuffer& other)
@@ -86,16 +88,28 @@ public:
         --FSize;
         if (Mapped()) ShrinkMapping();
     }
-    // Empties the buffer and gives its memory back.
+    // Empties the buffer. A series is usually cleared to be filled again to about the same
+    // size, and fresh pages from the kernel cost more than the filling itself; so a mapping of
+    // at most KeepLimit that the contents filled at least half of keeps its address range while
+    // its pages are freed lazily (the kernel takes them back only under memory pressure, and a
+    // refill reuses those it left). Any other buffer, and one whose refill after such a clear
+    // stayed below half the range, gives all its memory back.
     void clear() noexcept
     {
+        const std::size_t bytes = FCapacity * sizeof(double);
+        if (Mapped() && bytes <= KeepLimit && FSize * sizeof(double) * 2 >= bytes &&
+            madvise(FData, bytes, MADV_FREE) == 0) {
+            FSize = 0;
+            return;
+        }
         Release();
         FData = nullptr;
         FSize = 0;
         FCapacity = 0;
     }
 
-    // Bytes currently mapped by all buffers together (heap bytes are not included).
+    // Bytes currently mapped by all buffers together (heap bytes are not included), ranges kept
+    // by clear() too, though their freed pages are not resident until filled again.
     static std::size_t MappedBytes() { return MappedTotal().load(std::memory_order_relaxed); }
 
 private:

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -21,15 +22,23 @@ namespace {
 constexpr std::size_t HeapCount = TValueBuffer::HeapLimit / sizeof(double);
 constexpr std::size_t StepCount = TValueBuffer::MapStep / sizeof(double);
 
+void Fill(TValueBuffer& b, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        b.push_back(static_cast<double>(i));
+}
+
 std::vector<double> Contents(const TValueBuffer& b)
 {
     return std::vector<double>(b.begin(), b.end());
 }
 
-// The room a buffer may hold beyond its contents: below the heap limit plus two steps.
-void ExpectBoundedRoom(const TValueBuffer& b)
+// The room a buffer may hold beyond its contents: below the heap limit plus two steps, unless
+// it still holds the range Kept that a clear() left it.
+void ExpectBoundedRoom(const TValueBuffer& b, std::size_t kept = 0)
 {
     ASSERT_GE(b.capacity(), b.size());
+    if (kept != 0 && b.capacity() == kept) return;
     const std::size_t bytes = b.capacity() * sizeof(double);
     const std::size_t used = b.size() * sizeof(double);
     EXPECT_LT(bytes, std::max(used, TValueBuffer::HeapLimit) + 2 * TValueBuffer::MapStep)
@@ -54,6 +63,8 @@ TEST(ValueBuffer, RandomOperationsMatchVector)
         {
             TValueBuffer buffer;
             std::vector<double> reference;
+            // The capacity the last clear() kept, while the buffer still has it.
+            std::size_t kept = 0;
             auto pick = [&](std::size_t n) {
                 return std::uniform_int_distribution<std::size_t>(0, n)(rng);
             };
@@ -82,10 +93,20 @@ TEST(ValueBuffer, RandomOperationsMatchVector)
                         reference.erase(reference.begin() + static_cast<std::ptrdiff_t>(at));
                     }
                 } else if (kind >= 90 && kind < 92) {
+                    const std::size_t bytes = buffer.capacity() * sizeof(double);
+                    const bool keep = bytes > TValueBuffer::HeapLimit &&
+                                      buffer.size() * sizeof(double) * 2 >= bytes;
+                    const double* data = buffer.data();
                     buffer.clear();
                     reference.clear();
-                    EXPECT_EQ(buffer.capacity(), 0u);
-                    EXPECT_EQ(buffer.data(), nullptr);
+                    if (keep) {
+                        EXPECT_EQ(buffer.capacity() * sizeof(double), bytes);
+                        EXPECT_EQ(buffer.data(), data);
+                    } else {
+                        EXPECT_EQ(buffer.capacity(), 0u);
+                        EXPECT_EQ(buffer.data(), nullptr);
+                    }
+                    kept = buffer.capacity();
                 } else if (kind >= 92 && kind < 96) {
                     TValueBuffer copy(buffer);
                     EXPECT_EQ(Contents(copy), reference);
@@ -99,7 +120,8 @@ TEST(ValueBuffer, RandomOperationsMatchVector)
                     EXPECT_EQ(Contents(other), reference);
                 }
                 ASSERT_EQ(buffer.size(), reference.size()) << "operation " << op;
-                ExpectBoundedRoom(buffer);
+                if (buffer.capacity() != kept) kept = 0;
+                ExpectBoundedRoom(buffer, kept);
                 if (!reference.empty()) {
                     ASSERT_EQ(buffer.back(), reference.back());
                     const std::size_t probe = pick(reference.size() - 1);
@@ -137,8 +159,156 @@ TEST(ValueBuffer, MappedBytesFollowTheSteps)
               100000 * sizeof(double) + 2 * TValueBuffer::MapStep);
     EXPECT_EQ(b.back(), 2);
     EXPECT_EQ(b[HeapCount - 1], 1);
+    // The contents fill the range, so a clear keeps it mapped; a second one gives it back.
+    const std::size_t held = TValueBuffer::MappedBytes();
+    b.clear();
+    EXPECT_EQ(TValueBuffer::MappedBytes(), held);
     b.clear();
     EXPECT_EQ(TValueBuffer::MappedBytes(), start);
+}
+
+TEST(ValueBuffer, ClearThenRefillReusesTheRangeWithIdenticalContents)
+{
+    const std::size_t start = TValueBuffer::MappedBytes();
+    constexpr std::size_t Count = 1000000;
+    TValueBuffer b;
+    for (std::size_t i = 0; i < Count; ++i)
+        b.push_back(-static_cast<double>(i));
+    const double* range = b.data();
+    const std::size_t capacity = b.capacity();
+    const std::size_t mapped = TValueBuffer::MappedBytes();
+    b.clear();
+    EXPECT_TRUE(b.empty());
+    EXPECT_EQ(b.capacity(), capacity);
+    std::vector<double> reference;
+    for (std::size_t i = 0; i < Count; ++i) {
+        const double v = 0.5 + 3.0 * static_cast<double>(i % 1000);
+        b.push_back(v);
+        reference.push_back(v);
+    }
+    EXPECT_EQ(b.data(), range) << "refilled in place";
+    EXPECT_EQ(b.capacity(), capacity);
+    EXPECT_EQ(TValueBuffer::MappedBytes(), mapped);
+    EXPECT_EQ(Contents(b), reference);
+    // Growing past the kept range carries the contents along.
+    for (std::size_t i = 0; i < Count; ++i) {
+        b.push_back(1.0);
+        reference.push_back(1.0);
+    }
+    EXPECT_EQ(Contents(b), reference);
+    b = TValueBuffer();
+    EXPECT_EQ(TValueBuffer::MappedBytes(), start);
+}
+
+TEST(ValueBuffer, ClearKeepsOnlyAMappingItsContentsFilled)
+{
+    struct Row
+    {
+        const char* name;
+        void (*prepare)(TValueBuffer&);
+        bool kept;
+    };
+    const Row rows[] = {
+        {"heap contents", [](TValueBuffer& b) { Fill(b, HeapCount); }, false},
+        {"mapping just past the heap", [](TValueBuffer& b) { Fill(b, HeapCount + 1); }, true},
+        {"full mapping", [](TValueBuffer& b) { Fill(b, 40 * StepCount); }, true},
+        {"mapping above the limit",
+         [](TValueBuffer& b) { Fill(b, TValueBuffer::KeepLimit / sizeof(double) + 1); }, false},
+        {"refill below half after a clear",
+         [](TValueBuffer& b) {
+             Fill(b, 40 * StepCount);
+             b.clear();
+             Fill(b, 19 * StepCount);
+         },
+         false},
+        {"refill to half after a clear",
+         [](TValueBuffer& b) {
+             Fill(b, 40 * StepCount);
+             b.clear();
+             Fill(b, 21 * StepCount);
+         },
+         true},
+        {"cleared twice",
+         [](TValueBuffer& b) {
+             Fill(b, 40 * StepCount);
+             b.clear();
+         },
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::size_t start = TValueBuffer::MappedBytes();
+        {
+            TValueBuffer b;
+            row.prepare(b);
+            const std::size_t mapped = TValueBuffer::MappedBytes();
+            const std::size_t capacity = b.capacity();
+            b.clear();
+            EXPECT_EQ(b.size(), 0u);
+            if (row.kept) {
+                EXPECT_EQ(b.capacity(), capacity);
+                EXPECT_EQ(TValueBuffer::MappedBytes(), mapped);
+            } else {
+                EXPECT_EQ(b.capacity(), 0u);
+                EXPECT_EQ(b.data(), nullptr);
+                EXPECT_EQ(TValueBuffer::MappedBytes(), start);
+            }
+            b.push_back(4);
+            EXPECT_EQ(Contents(b), std::vector<double>{4});
+        }
+        EXPECT_EQ(TValueBuffer::MappedBytes(), start);
+    }
+}
+
+// Resident bytes of the mapping that holds Address that the kernel may not simply drop
+// (resident minus lazily freed); false when the kernel does not tell.
+bool HeldBytes(const void* address, std::size_t& held)
+{
+    std::FILE* f = std::fopen("/proc/self/smaps", "r");
+    if (f == nullptr) return false;
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    bool inside = false;
+    bool haveRss = false;
+    bool haveLazy = false;
+    std::size_t rss = 0;
+    std::size_t lazy = 0;
+    char line[512];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        unsigned long from = 0;
+        unsigned long to = 0;
+        unsigned long kb = 0;
+        if (std::sscanf(line, "%lx-%lx ", &from, &to) == 2) {
+            if (inside) break;
+            inside = at >= from && at < to;
+        } else if (inside && std::sscanf(line, "Rss: %lu kB", &kb) == 1) {
+            rss = kb * 1024;
+            haveRss = true;
+        } else if (inside && std::sscanf(line, "LazyFree: %lu kB", &kb) == 1) {
+            lazy = kb * 1024;
+            haveLazy = true;
+        }
+    }
+    std::fclose(f);
+    if (!haveRss || !haveLazy) return false;
+    held = rss - std::min(rss, lazy);
+    return true;
+}
+
+TEST(ValueBuffer, ClearOfALargeBufferLetsItsPagesGo)
+{
+    constexpr std::size_t Count = 2000000;
+    TValueBuffer b;
+    for (std::size_t i = 0; i < Count; ++i)
+        b.push_back(static_cast<double>(i));
+    std::size_t before = 0;
+    if (!HeldBytes(b.data(), before)) GTEST_SKIP() << "no lazily freed pages in /proc/self/smaps";
+    ASSERT_GE(before, Count * sizeof(double));
+    b.clear();
+    std::size_t after = 0;
+    ASSERT_TRUE(HeldBytes(b.data(), after));
+    // The mapping may have merged with a neighbour whose pages come and go; the buffer's own
+    // pages are what must go, give or take a step.
+    EXPECT_GE(before - std::min(before, after), Count * sizeof(double) - TValueBuffer::MapStep);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
