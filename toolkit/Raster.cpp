@@ -127,89 +127,94 @@ TRect Intersect(const TRect& a, const TRect& b)
     return r;
 }
 
-// Rows of one value (fills, horizontal lines) are store-bound. Stores aligned to their own
-// width never straddle a cache line, so each row is cut at aligned boundaries: masked stores
-// for its ragged ends where the CPU has them, else one unaligned store at either end that
-// overlaps the aligned middle (harmless for a plain copy, the only caller). The routine, and
-// with it the store width, is chosen once per call, not per row.
-
-// Rows of fewer than four pixels, the same for every store width.
-inline void FillNarrowRows(uint32_t* row, ptrdiff_t stride, ptrdiff_t width, int height,
-                           uint32_t value)
-{
-    // Pixels 0, width / 2 and width - 1 cover one, two or three pixels exactly.
-    for (; height > 0; --height, row += stride) {
-        row[0] = value;
-        row[width >> 1] = value;
-        row[width - 1] = value;
-    }
-}
-
-// The first V-aligned address after P (P itself excluded).
-template <class V> inline V* AlignAfter(uint32_t* p)
-{
-    return reinterpret_cast<V*>((reinterpret_cast<uintptr_t>(p) + sizeof(V)) &
-                                ~static_cast<uintptr_t>(sizeof(V) - 1));
-}
+// Rows of one value (fills, horizontal lines) are store-bound, and a store that straddles a
+// cache line, or that overlaps the one before, costs as much as two: measured, rectangle fills
+// ran a quarter slower with either. So every store lands on its own natural alignment. The
+// routine, and with it the store width, is chosen once per call, not per row.
 
 #if defined(__x86_64__)
+// 4- and 8-byte stores carry a row to a 16-byte boundary and from the last one to its end.
 void FillRowsSse2(uint32_t* row, ptrdiff_t stride, ptrdiff_t width, int height, uint32_t value)
 {
-    if (width < 4) {
-        FillNarrowRows(row, stride, width, height, value);
-        return;
-    }
     const __m128i v = _mm_set1_epi32(static_cast<int>(value));
     for (; height > 0; --height, row += stride) {
-        __m128i* last = reinterpret_cast<__m128i*>(row + width - 4);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row), v);
-        __m128i* p = AlignAfter<__m128i>(row);
-        for (; p + 4 <= last; p += 4) {
-            _mm_store_si128(p, v);
-            _mm_store_si128(p + 1, v);
-            _mm_store_si128(p + 2, v);
-            _mm_store_si128(p + 3, v);
+        uint32_t* p = row;
+        ptrdiff_t left = width;
+        const ptrdiff_t lead = static_cast<ptrdiff_t>((-reinterpret_cast<uintptr_t>(p) & 15) / 4);
+        if (left < lead) {
+            for (; left > 0; --left)
+                *p++ = value;
+            continue;
         }
-        for (; p < last; ++p)
-            _mm_store_si128(p, v);
-        _mm_storeu_si128(last, v);
+        left -= lead;
+        if (lead & 1) *p++ = value;
+        if (lead & 2) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+            p += 2;
+        }
+        for (; left >= 16; left -= 16, p += 16) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(p + 4), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(p + 8), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(p + 12), v);
+        }
+        for (; left >= 4; left -= 4, p += 4)
+            _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
+        if (left & 2) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+            p += 2;
+        }
+        if (left & 1) *p = value;
     }
 }
 
+// 4-, 8- and 16-byte stores carry a row to a 32-byte boundary and from the last one to its end.
 __attribute__((target("avx2"))) void FillRowsAvx2(uint32_t* row, ptrdiff_t stride, ptrdiff_t width,
                                                   int height, uint32_t value)
 {
-    if (width < 8) {
-        if (width < 4) {
-            FillNarrowRows(row, stride, width, height, value);
-            return;
-        }
-        const __m128i v = _mm_set1_epi32(static_cast<int>(value));
-        for (; height > 0; --height, row += stride) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row), v);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + width - 4), v);
-        }
-        return;
-    }
     const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
+    const __m128i v4 = _mm256_castsi256_si128(v);
     for (; height > 0; --height, row += stride) {
-        __m256i* last = reinterpret_cast<__m256i*>(row + width - 8);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), v);
-        __m256i* p = AlignAfter<__m256i>(row);
-        for (; p + 4 <= last; p += 4) {
-            _mm256_store_si256(p, v);
-            _mm256_store_si256(p + 1, v);
-            _mm256_store_si256(p + 2, v);
-            _mm256_store_si256(p + 3, v);
+        uint32_t* p = row;
+        ptrdiff_t left = width;
+        const ptrdiff_t lead = static_cast<ptrdiff_t>((-reinterpret_cast<uintptr_t>(p) & 31) / 4);
+        if (left < lead) {
+            for (; left > 0; --left)
+                *p++ = value;
+            continue;
         }
-        for (; p < last; ++p)
-            _mm256_store_si256(p, v);
-        _mm256_storeu_si256(last, v);
+        left -= lead;
+        if (lead & 1) *p++ = value;
+        if (lead & 2) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v4);
+            p += 2;
+        }
+        if (lead & 4) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(p), v4);
+            p += 4;
+        }
+        for (; left >= 32; left -= 32, p += 32) {
+            _mm256_store_si256(reinterpret_cast<__m256i*>(p), v);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(p + 8), v);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(p + 16), v);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(p + 24), v);
+        }
+        for (; left >= 8; left -= 8, p += 8)
+            _mm256_store_si256(reinterpret_cast<__m256i*>(p), v);
+        if (left & 4) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(p), v4);
+            p += 4;
+        }
+        if (left & 2) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v4);
+            p += 2;
+        }
+        if (left & 1) *p = value;
     }
 }
 
-// 32-byte stores with masked ends: no overlap and no split line at all. Measured as fast as
-// 64-byte stores, which some CPUs pay for with a lower clock.
+// The ragged ends as one masked store each, a little faster again. 32-byte stores measured as
+// fast as 64-byte ones, which some CPUs pay for with a lower clock.
 __attribute__((target("avx2,avx512f,avx512vl"))) void
 FillRowsAvx512(uint32_t* row, ptrdiff_t stride, ptrdiff_t width, int height, uint32_t value)
 {
