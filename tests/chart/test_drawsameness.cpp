@@ -51,6 +51,7 @@ struct TCase
     bool invertTime = false;
     bool colorEachPoint = false;
     int penWidth = 1;
+    double valueMultiplier = 1;
 };
 
 std::string OutputDir()
@@ -76,6 +77,7 @@ template <class TSeries> void Configure(TChart& chart, TSeries*& series, const T
     series->SetSeriesColor(clRed);
     series->SetColorEachPoint(c.colorEachPoint);
     series->LinePen()->SetWidth(c.penWidth);
+    series->YValues()->SetMultiplier(c.valueMultiplier);
     series->SetParentChart(&chart);
     for (const TPointData& p : c.points)
         series->AddPoint(p.x, p.y, std::string(), p.color);
@@ -200,6 +202,8 @@ TEST(DrawSameness, RandomSeriesWithColoursNullsAndFarPoints)
         c.fixedValueAxis = round % 6 != 5;
         c.colorEachPoint = round % 9 == 8;
         c.penWidth = round % 10 == 7 ? 2 : 1;
+        // Stored values read through a multiplier, negative ones turning the wave over.
+        if (round % 4 == 3) c.valueMultiplier = round % 8 == 3 ? -0.5 : 0.75;
         if (round % 2 == 1 && count > 0) {
             const double end = c.points.back().x;
             const double a = std::uniform_real_distribution<double>(-5, end)(rng);
