@@ -449,20 +449,27 @@ void TCustomChart::LayOutAxes()
     for (TCustomChartAxis* axis : axes)
         axis->ComputeAutoRange();
     UpdateChartSize();
-    TRect work = ChartRect();
-    for (size_t i = 0; i < axes.size(); ++i) {
-        TCustomChartAxis* axis = axes[i];
-        if (!IsAxisShown(axis)) continue;
-        TRect reduced = work;
-        axis->ReserveAxisSpace(reduced, i < 5);
-        // An axis that would leave no room keeps the rectangle as it was.
-        TRect both;
-        if (IntersectRect(both, reduced, work)) work = both;
+    const TRect outer = ChartRect();
+    // The labels' room depends on the label step, and the step on the axis length of the
+    // last placement: on a first drawing, after a resize or a zoom that placement is stale,
+    // so the room is measured once more on the fresh one. Without this the plot jumps
+    // sideways at the drawing after.
+    for (int pass = 0; pass < 2; ++pass) {
+        TRect work = outer;
+        for (size_t i = 0; i < axes.size(); ++i) {
+            TCustomChartAxis* axis = axes[i];
+            if (!IsAxisShown(axis)) continue;
+            TRect reduced = work;
+            axis->ReserveAxisSpace(reduced, i < 5);
+            // An axis that would leave no room keeps the rectangle as it was.
+            TRect both;
+            if (IntersectRect(both, reduced, work)) work = both;
+        }
+        SetChartRect(work);
+        UpdateChartSize();
+        for (TCustomChartAxis* axis : axes)
+            axis->PlaceOnChartRect();
     }
-    SetChartRect(work);
-    UpdateChartSize();
-    for (TCustomChartAxis* axis : axes)
-        axis->PlaceOnChartRect();
 }
 
 void TCustomChart::FitSeriesMargins()

@@ -242,6 +242,42 @@ TEST(ChartPaint, SeriesLinesLieOnTopOfTheGrid)
     EXPECT_GT(gridAtOne, 10) << "the grid at value 1 shows where the wave is low";
 }
 
+// Regression: the labels' room was measured with the label step of the previous drawing, so
+// the first drawing, and the first after a resize or a zoom, placed the plot a few pixels
+// off and the next one moved it.
+TEST(ChartLayout, PlotStaysPutFromTheFirstDrawingOn)
+{
+    struct Row {
+        const char* name;
+        double zoomLow, zoomHigh; // 0, 0: no zoom
+        int width, height;
+    } rows[] = {
+        {"first drawing", 0, 0, 894, 184},
+        {"after a zoom", 1000, 1003, 894, 184},
+        {"after a resize", 0, 0, 300, 400},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TChart chart;
+        ApplyViewerSettings(chart, 894, 184);
+        AddSquareWave(chart, {{1000, 1}, {2000, 0}, {300000, 1}});
+        TBitmap image;
+        if (row.zoomHigh > row.zoomLow || row.width != 894) {
+            Render(chart, image);
+            Render(chart, image);
+            if (row.zoomHigh > row.zoomLow) {
+                chart.BottomAxis()->SetAxisRange(row.zoomLow, row.zoomHigh);
+                chart.LeftAxis()->SetAxisRange(-0.2, 1.2);
+            }
+            chart.SetBounds(0, 0, row.width, row.height);
+        }
+        Render(chart, image);
+        const TRect first = chart.ChartRect();
+        Render(chart, image);
+        EXPECT_EQ(chart.ChartRect(), first);
+    }
+}
+
 TEST(ChartPaint, NothingIsDrawnOutsideThePlotClip)
 {
     TChart chart;
