@@ -80,9 +80,12 @@ bool IsDrawable(const QImage* image)
 // The raster over a canvas' image, clipped to the canvas' clip.
 TRaster MakeRaster(QImage* image, bool hasClip, const TRect& clip)
 {
-    if (!IsDrawable(image)) return TRaster(nullptr, 0, 0, 0);
-    TRaster raster(reinterpret_cast<uint32_t*>(image->bits()), image->width(), image->height(),
-                   static_cast<int>(image->bytesPerLine() / 4));
+    // One named result, built in the caller's place: a copy of the just-built raster stalled on
+    // reading back its clip, measurable on small fills.
+    TRaster raster = IsDrawable(image)
+                         ? TRaster(reinterpret_cast<uint32_t*>(image->bits()), image->width(),
+                                   image->height(), static_cast<int>(image->bytesPerLine() / 4))
+                         : TRaster(nullptr, 0, 0, 0);
     if (hasClip) raster.SetClip(clip);
     return raster;
 }
