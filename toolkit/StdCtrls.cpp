@@ -1,21 +1,17 @@
 #include "toolkit/StdCtrls.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QFontMetrics>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "toolkit/CodePage.h"
 #include "toolkit/CodePage_p.h"
 #include "toolkit/Graphics_p.h"
 #include "toolkit/StdCtrls_p.h"
+#include "toolkit/TextFile.h"
 
 namespace {
 
@@ -23,49 +19,6 @@ QWidget* WidgetOf(const TControl* c)
 {
     return ControlWidget(c);
 }
-
-// Line breaks as the text view keeps them: CR LF stays, a lone LF or lone CR becomes
-// CR LF. Stops at the first NUL (Stopped tells); a CR just before it is a lone CR.
-class TLineBreakNormaliser
-{
-public:
-    explicit TLineBreakNormaliser(std::string& out) : FOut(out) {}
-
-    // False once a NUL was met; the rest of the input is not wanted.
-    bool Feed(const char* data, size_t size)
-    {
-        for (size_t i = 0; i < size; ++i) {
-            const char c = data[i];
-            if (FPendingCR) {
-                FOut += "\r\n";
-                FPendingCR = false;
-                if (c == '\n') continue;
-            }
-            if (c == '\r') {
-                FPendingCR = true;
-            } else if (c == '\n') {
-                FOut += "\r\n";
-            } else if (c == '\0') {
-                FStopped = true;
-                return false;
-            } else {
-                FOut.push_back(c);
-            }
-        }
-        return true;
-    }
-    void Finish()
-    {
-        if (FPendingCR) FOut += "\r\n";
-        FPendingCR = false;
-    }
-    bool Stopped() const { return FStopped; }
-
-private:
-    std::string& FOut;
-    bool FPendingCR = false;
-    bool FStopped = false;
-};
 
 [[noreturn]] void ThrowCapacity()
 {
@@ -338,57 +291,21 @@ void TMemoStrings::SetText(const std::string& value)
 
 void TMemoStrings::LoadFromFile(const std::string& fileName)
 {
-    // There are no share modes here to keep writers out; the file is read in one pass.
-    QFile file(Cp1251ToQString(fileName));
-    if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly))
-        throw EFOpenError(fileName);
-    std::string text;
-    const size_t limit = FMemo->EffectiveMaxLength();
-    text.reserve(std::min(static_cast<size_t>(std::max<qint64>(file.size(), 0)), limit) + 64);
-    TLineBreakNormaliser normaliser(text);
-    std::vector<char> buffer(size_t{1} << 20);
-    // Reading ends at a NUL: what follows can never reach the view.
-    for (;;) {
-        const qint64 n = file.read(buffer.data(), static_cast<qint64>(buffer.size()));
-        if (n < 0) throw EFOpenError(fileName);
-        if (n == 0) break;
-        const bool more = normaliser.Feed(buffer.data(), static_cast<size_t>(n));
-        if (text.size() > limit) {
-            Clear();
-            ThrowCapacity();
-        }
-        if (!more) break;
-    }
-    normaliser.Finish();
-    // A text cut at a NUL never equals the view's text, which holds no NUL.
-    if (!normaliser.Stopped() && text == Text()) return;
-    if (text.size() > limit) {
+    TLoadedText loaded = ReadTextFile(fileName, FMemo->EffectiveMaxLength());
+    if (loaded.TooLong) {
         Clear();
         ThrowCapacity();
     }
-    FMemo->ReplaceText(text);
-    SetMirror(std::move(text));
+    // A text cut at a NUL never equals the view's text, which holds no NUL.
+    if (!loaded.CutAtNul && loaded.Text == Text()) return;
+    FMemo->ReplaceText(loaded.Text);
+    SetMirror(std::move(loaded.Text));
     FMemo->Change();
 }
 
 void TMemoStrings::SaveToFile(const std::string& fileName) const
 {
-    const QString name = Cp1251ToQString(fileName);
-    if (fileName.empty()) throw EFCreateError(fileName);
-    // QSaveFile would replace a device node or fail oddly on a folder: refuse first.
-    std::error_code ec;
-    const auto status = std::filesystem::status(QFile::encodeName(name).toStdString(), ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw EFCreateError(fileName);
-    const std::string& text = Text();
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) throw EFCreateError(fileName);
-    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        throw EFCreateError(fileName);
-    }
-    if (!file.commit()) throw EFCreateError(fileName);
+    WriteTextFile(fileName, {std::string_view(Text())});
 }
 
 // ---- TMemo
