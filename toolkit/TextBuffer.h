@@ -34,6 +34,8 @@ class TTextBuffer
 {
 public:
     TTextBuffer();
+    // Blocks split above BlockBytes (tests use small ones to cross many blocks).
+    explicit TTextBuffer(size_t blockBytes);
     ~TTextBuffer();
     TTextBuffer(const TTextBuffer&) = delete;
     TTextBuffer& operator=(const TTextBuffer&) = delete;
@@ -69,6 +71,9 @@ public:
     TTextPos Insert(TTextPos pos, std::string_view text);
     // Removes the text between two places (in either order).
     void Remove(TTextPos from, TTextPos to);
+    // Both at once, as one edit: the text between two places (in either order) becomes
+    // Text; returns the place just after it.
+    TTextPos Replace(TTextPos from, TTextPos to, std::string_view text);
 
     // Grows by one with every edit and every Assign.
     uint64_t Revision() const { return FRevision; }
@@ -77,8 +82,26 @@ public:
     size_t OverheadBytes() const;
 
 private:
-    struct TBlock;
-    std::vector<TBlock*> FBlocks;
+    // Whole lines with their breaks; only the last block's last line has none. Starts
+    // holds where each line beginning in the block begins: a block is either at most
+    // FMaxBlock bytes or one single line, so 32 bits always do.
+    struct TBlock
+    {
+        std::string Text;
+        std::vector<uint32_t> Starts;
+        size_t FirstLine = 0;
+        size_t FirstByte = 0;
+    };
+    size_t BlockOfLine(size_t line) const;
+    size_t BlockOfOffset(size_t offset) const;
+    size_t LineEnd(const TBlock& block, size_t k, bool last) const;
+    void Renumber(size_t from);
+    // Block Index was edited and its lines begin at Starts: split it or merge it.
+    void Rebalance(size_t index, const std::vector<size_t>& starts);
+
+    std::vector<TBlock> FBlocks;
+    size_t FMaxBlock = 64 * 1024;
+    mutable size_t FCached = 0;
     uint64_t FRevision = 0;
     TTextChange FLastChange;
 };
@@ -91,8 +114,7 @@ public:
     enum TKind : uint8_t { hkOther, hkTyping, hkBackspace, hkDelete };
 
     // Each returns where the caret goes: after the inserted text, at the removal.
-    TTextPos Insert(TTextBuffer& buffer, TTextPos pos, std::string_view text,
-                    TKind kind = hkOther);
+    TTextPos Insert(TTextBuffer& buffer, TTextPos pos, std::string_view text, TKind kind = hkOther);
     TTextPos Remove(TTextBuffer& buffer, TTextPos from, TTextPos to, TKind kind = hkOther);
     // Replaces a range by Text as one step (typing over a selection, paste).
     TTextPos Replace(TTextBuffer& buffer, TTextPos from, TTextPos to, std::string_view text,
@@ -108,15 +130,13 @@ public:
     void Clear();
 
 private:
-    struct TEdit
+    // One replacement: Removed at At became Inserted. Merged typing or deleting
+    // stays one replacement.
+    struct TStep
     {
         TTextPos At;
         std::string Removed;
         std::string Inserted;
-    };
-    struct TStep
-    {
-        std::vector<TEdit> Edits;
         TKind Kind = hkOther;
         TTextPos CaretBefore;
         TTextPos CaretAfter;
