@@ -425,7 +425,9 @@ TTextPos TTextHistory::Replace(TTextBuffer& buffer, TTextPos from, TTextPos to,
             FOpen = !closes;
             return after;
         }
-        if (kind == hkBackspace && inserted.empty() && to == step.CaretAfter) {
+        // What a backspace removes must lie before the whole step, not in its text.
+        if (kind == hkBackspace && inserted.empty() && step.Inserted.empty() &&
+            to == step.CaretAfter) {
             step.Removed.insert(0, removed);
             step.At = from;
             step.CaretAfter = from;
