@@ -2,14 +2,12 @@
 
 #include <QFontMetrics>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <algorithm>
-#include <cstring>
 
 #include "toolkit/CodePage.h"
 #include "toolkit/CodePage_p.h"
 #include "toolkit/Graphics_p.h"
+#include "toolkit/MemoView_p.h"
 #include "toolkit/StdCtrls_p.h"
 #include "toolkit/TextFile.h"
 
@@ -39,42 +37,6 @@ QValidator::State TCp1251Validator::validate(QString& input, int& pos) const
     }
     input = clean;
     return Acceptable;
-}
-
-void TMemoWidget::keyPressEvent(QKeyEvent* e)
-{
-    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    const QString clean = SanitizeForCp1251(e->text());
-    if ((enter && (e->modifiers() & Qt::ShiftModifier)) || clean != e->text()) {
-        const Qt::KeyboardModifiers mods =
-            enter ? e->modifiers() & ~Qt::ShiftModifier : e->modifiers();
-        QKeyEvent copy(e->type(), e->key(), mods, clean, e->isAutoRepeat(),
-                       static_cast<quint16>(e->count()));
-        QPlainTextEdit::keyPressEvent(&copy);
-        e->setAccepted(copy.isAccepted());
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(e);
-}
-
-void TMemoWidget::inputMethodEvent(QInputMethodEvent* e)
-{
-    const QString clean = SanitizeForCp1251(e->commitString());
-    if (clean == e->commitString()) {
-        QPlainTextEdit::inputMethodEvent(e);
-        return;
-    }
-    QInputMethodEvent copy(e->preeditString(), e->attributes());
-    copy.setCommitString(clean, e->replacementStart(), e->replacementLength());
-    QPlainTextEdit::inputMethodEvent(&copy);
-}
-
-void TMemoWidget::insertFromMimeData(const QMimeData* source)
-{
-    if (source == nullptr || !source->hasText()) return;
-    QMimeData plain;
-    plain.setText(SanitizeForCp1251(source->text()));
-    QPlainTextEdit::insertFromMimeData(&plain);
 }
 
 // ---- TButton
@@ -223,56 +185,43 @@ void TEdit::Change()
 
 int TMemoStrings::Count() const
 {
-    EnsureMirror();
-    const size_t lines = FLineStarts.size() - 1;
-    // An empty last line (the text ends with a break, or is empty) is not counted.
-    const bool lastEmpty = FLineStarts[lines - 1] == FText.size();
-    return static_cast<int>(lastEmpty ? lines - 1 : lines);
+    if (FCountRevision != FBuffer.Revision()) {
+        const size_t lines = FBuffer.LineCount();
+        // An empty last line (the text ends with a break, or is empty) is not counted.
+        const bool lastEmpty = FBuffer.Line(lines - 1).empty();
+        FCount = static_cast<int>(lastEmpty ? lines - 1 : lines);
+        FCountRevision = FBuffer.Revision();
+    }
+    return FCount;
 }
 
 std::string_view TMemoStrings::Line(int index) const
 {
     if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
-    const size_t begin = FLineStarts[static_cast<size_t>(index)];
-    const size_t end = FLineStarts[static_cast<size_t>(index) + 1] - 2;
-    return std::string_view(FText).substr(begin, std::min(end - begin, MaxLineLength));
+    return FBuffer.Line(static_cast<size_t>(index)).substr(0, MaxLineLength);
 }
 
-const std::string& TMemoStrings::Text() const
+bool TMemoStrings::Holds(std::string_view text) const
 {
-    EnsureMirror();
-    return FText;
-}
-
-void TMemoStrings::SetMirror(std::string text)
-{
-    FText = std::move(text);
-    FLineStarts.clear();
-    FLineStarts.push_back(0);
-    const char* data = FText.data();
-    const size_t size = FText.size();
-    size_t pos = 0;
-    // The mirror holds CR LF breaks only, so an LF always ends a line.
-    while (pos < size) {
-        const void* lf = std::memchr(data + pos, '\n', size - pos);
-        if (lf == nullptr) break;
-        pos = static_cast<size_t>(static_cast<const char*>(lf) - data) + 1;
-        FLineStarts.push_back(pos);
+    if (text.size() != FBuffer.Size()) return false;
+    size_t at = 0;
+    for (const std::string_view piece : FBuffer.Pieces()) {
+        if (text.substr(at, piece.size()) != piece) return false;
+        at += piece.size();
     }
-    // One past the end, as if the text had a final break.
-    FLineStarts.push_back(size + 2);
-    FDirty = false;
+    return at == text.size();
 }
 
-void TMemoStrings::Rebuild() const
+void TMemoStrings::Assign(std::string text)
 {
-    const_cast<TMemoStrings*>(this)->SetMirror(FMemo->ReadWidgetText());
+    FBuffer.Assign(std::move(text));
+    FHistory.Clear();
+    FMemo->TextReplaced();
 }
 
 void TMemoStrings::Clear()
 {
-    FMemo->ReplaceText(std::string());
-    SetMirror(std::string());
+    Assign(std::string());
 }
 
 void TMemoStrings::SetText(const std::string& value)
@@ -283,9 +232,8 @@ void TMemoStrings::SetText(const std::string& value)
     normaliser.Feed(value.data(), value.size());
     normaliser.Finish();
     if (text.size() > FMemo->EffectiveMaxLength()) ThrowCapacity();
-    if (text == Text()) return;
-    FMemo->ReplaceText(text);
-    SetMirror(std::move(text));
+    if (Holds(text)) return;
+    Assign(std::move(text));
     FMemo->Change();
 }
 
@@ -297,28 +245,34 @@ void TMemoStrings::LoadFromFile(const std::string& fileName)
         ThrowCapacity();
     }
     // A text cut at a NUL never equals the view's text, which holds no NUL.
-    if (!loaded.CutAtNul && loaded.Text == Text()) return;
-    FMemo->ReplaceText(loaded.Text);
-    SetMirror(std::move(loaded.Text));
+    if (!loaded.CutAtNul && Holds(loaded.Text)) return;
+    Assign(std::move(loaded.Text));
     FMemo->Change();
 }
 
 void TMemoStrings::SaveToFile(const std::string& fileName) const
 {
-    WriteTextFile(fileName, {std::string_view(Text())});
+    WriteTextFile(fileName, FBuffer.Pieces());
 }
 
 // ---- TMemo
 
+namespace {
+
+TMemoView* ViewOf(const TMemo* memo)
+{
+    return static_cast<TMemoView*>(ControlWidget(memo));
+}
+
+} // namespace
+
 TMemo::TMemo(TComponent* owner) : TWinControl(owner), FLines(std::make_unique<TMemoStrings>(this))
 {
     TControlPrivate* priv = Private();
-    auto* w = new TMemoWidget(priv);
-    QObject::connect(w, &QPlainTextEdit::textChanged, w, [this, priv] {
-        if (priv->control == nullptr || FSilent) return;
-        FLines->Invalidate();
-        GuardedCall([this] { Change(); });
-    });
+    auto* w = new TMemoView(priv, &FLines->FBuffer, &FLines->FHistory);
+    w->OnEdited = [this, priv] {
+        if (priv->control != nullptr) GuardedCall([this] { Change(); });
+    };
     TControlBridge::Attach(this, w);
     SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
@@ -329,12 +283,14 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner), FLines(std::make_unique<TM
 TMemo::~TMemo()
 {
     Private()->control = nullptr;
+    // The lines and their buffer go before the widget does.
+    if (TMemoView* view = ViewOf(this)) view->Detach();
 }
 
 void TMemo::SetScrollBars(TScrollStyle value)
 {
     FScrollBars = value;
-    auto* w = static_cast<QPlainTextEdit*>(ControlWidget(this));
+    TMemoView* w = ViewOf(this);
     const bool vertical = value == ssVertical || value == ssBoth;
     const bool horizontal = value == ssHorizontal || value == ssBoth;
     w->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
@@ -344,55 +300,29 @@ void TMemo::SetScrollBars(TScrollStyle value)
 void TMemo::SetWordWrap(bool value)
 {
     FWordWrap = value;
-    static_cast<QPlainTextEdit*>(ControlWidget(this))
-        ->setLineWrapMode(value ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    ViewOf(this)->SetWordWrap(value);
 }
 
 void TMemo::SetReadOnly(bool value)
 {
     FReadOnly = value;
-    static_cast<QPlainTextEdit*>(ControlWidget(this))->setReadOnly(value);
+    ViewOf(this)->SetReadOnly(value);
 }
 
 int TMemo::SelStart() const
 {
-    const QTextCursor cursor = static_cast<QPlainTextEdit*>(ControlWidget(this))->textCursor();
-    // Each break before the cursor is one position in the document, two in Text().
-    return cursor.position() + cursor.blockNumber();
+    return static_cast<int>(FLines->FBuffer.OffsetOf(ViewOf(this)->Caret()));
 }
 
 void TMemo::SetSelStart(int value)
 {
-    const std::string& text = FLines->Text();
-    const size_t offset = std::min(static_cast<size_t>(std::max(0, value)), text.size());
-    const auto& starts = FLines->FLineStarts;
-    const auto it = std::upper_bound(starts.begin(), starts.end() - 1, offset);
-    const size_t block = static_cast<size_t>(it - starts.begin()) - 1;
-    const size_t column = std::min(offset - starts[block], starts[block + 1] - 2 - starts[block]);
-    auto* w = static_cast<QPlainTextEdit*>(ControlWidget(this));
-    QTextCursor cursor = w->textCursor();
-    // A break is two characters in Text() and one position in the document.
-    cursor.setPosition(static_cast<int>(starts[block] - block + column));
-    w->setTextCursor(cursor);
+    const TTextPos pos = FLines->FBuffer.PosOf(static_cast<size_t>(std::max(0, value)));
+    ViewOf(this)->SetCaret(pos);
 }
 
-void TMemo::ReplaceText(const std::string& text)
+void TMemo::TextReplaced()
 {
-    auto* w = static_cast<QPlainTextEdit*>(ControlWidget(this));
-    QString plain = Cp1251ToQString(text);
-    plain.remove(QLatin1Char('\r'));
-    FSilent = true;
-    // One repaint for the whole text, not one per line.
-    w->setUpdatesEnabled(false);
-    w->setPlainText(plain);
-    w->setUpdatesEnabled(true);
-    FSilent = false;
-}
-
-std::string TMemo::ReadWidgetText() const
-{
-    auto* w = static_cast<QPlainTextEdit*>(ControlWidget(this));
-    return QStringToCp1251(w->document()->toRawText(), true);
+    if (TMemoView* view = ViewOf(this)) view->TextReplaced();
 }
 
 void TMemo::Change()

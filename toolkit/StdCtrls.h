@@ -10,6 +10,7 @@
 
 #include "toolkit/Classes.h"
 #include "toolkit/Controls.h"
+#include "toolkit/TextBuffer.h"
 
 class TButton : public TWinControl
 {
@@ -92,13 +93,12 @@ enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 class TMemo;
 
 // The text view's lines: the text's own lines, split at line breaks only (never at
-// the view's wrap), CR LF between them. Count() and Line() are O(1) on a cp1251
-// mirror of the text with a line-start index, rebuilt once after an edit.
+// the view's wrap), CR LF between them, answered straight from the view's buffer.
 class TMemoStrings : public TStrings
 {
 public:
     // The text view holds at most this many bytes; more fails to load.
-    static constexpr size_t Capacity = size_t{256} << 20;
+    static constexpr size_t Capacity = size_t{1} << 30;
     // Line() returns at most this many characters of a line.
     static constexpr size_t MaxLineLength = 4096;
 
@@ -120,27 +120,23 @@ public:
     // target renamed over it. Anything but a regular file as target, and every
     // failure, raises EFCreateError and leaves the old file as it was.
     void SaveToFile(const std::string& fileName) const;
-    // The whole text, CR LF between lines.
-    const std::string& Text() const;
+    // The whole text, CR LF between lines (a copy).
+    std::string Text() const { return FBuffer.Text(); }
     void SetText(const std::string& value);
     std::string ClassName() const override { return "TMemoStrings"; }
 
 private:
     friend class TMemo;
-    void Invalidate() { FDirty = true; }
-    // Takes Text as the mirror of what the widget now holds.
-    void SetMirror(std::string text);
-    void Rebuild() const;
-    void EnsureMirror() const
-    {
-        if (FDirty) Rebuild();
-    }
+    // Replaces the whole text; no change event, the undo history forgotten.
+    void Assign(std::string text);
+    bool Holds(std::string_view text) const;
 
     TMemo* FMemo = nullptr;
-    mutable bool FDirty = false;
-    mutable std::string FText;
-    // Start offset of every line of FText, one past the end as the last entry.
-    mutable std::vector<size_t> FLineStarts{0, 0};
+    TTextBuffer FBuffer;
+    TTextHistory FHistory;
+    // Count() is asked once per line by loops over the lines.
+    mutable uint64_t FCountRevision = ~uint64_t{0};
+    mutable int FCount = 0;
 };
 
 // Multi-line editable text view. Characters without a cp1251 byte become "?" as they
@@ -183,15 +179,12 @@ protected:
 
 private:
     friend class TMemoStrings;
-    friend class TMemoBridge;
-    // Puts cp1251 Text into the widget without change events.
-    void ReplaceText(const std::string& text);
-    std::string ReadWidgetText() const;
+    // The buffer was replaced as a whole: the view starts over at its top.
+    void TextReplaced();
 
     std::unique_ptr<TMemoStrings> FLines;
     TScrollStyle FScrollBars = ssNone;
     bool FWordWrap = true;
     bool FReadOnly = false;
-    bool FSilent = false;
     size_t FMaxLength = 0;
 };

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -12,6 +11,7 @@
 
 #include "toolkit/CodePage.h"
 #include "toolkit/Controls_p.h"
+#include "toolkit/MemoView_p.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/TestSupport.h"
 
@@ -49,7 +49,7 @@ protected:
             lines.emplace_back(memo.Lines()->Line(i));
         return lines;
     }
-    QPlainTextEdit* Widget() const { return static_cast<QPlainTextEdit*>(ControlWidget(&memo)); }
+    TMemoView* Widget() const { return static_cast<TMemoView*>(ControlWidget(&memo)); }
     // A key press carrying Text, as a keyboard or input method delivers it.
     void TypeUnicode(const QString& text) const
     {
@@ -293,7 +293,7 @@ TEST_F(MemoTest, TypedCharactersWithoutACp1251ByteBecomeQuestionMarks)
     TypeUnicode(QString::fromUtf8("\xF0\x9F\x98\x80")); // an emoji: one "?" for the pair
     TypeUnicode(QStringLiteral("\u20AC\u2116"));        // euro and numero: both in cp1251
     EXPECT_EQ(memo.Text(), "1:\xC0??\x88\xB9");
-    EXPECT_EQ(Widget()->toPlainText(), QString::fromUtf8("1:А??€№")) << "visible at once";
+    EXPECT_EQ(Widget()->RowText(0), QString::fromUtf8("1:А??€№")) << "visible at once";
     EXPECT_EQ(changes, 6) << "one per key press";
 }
 
@@ -301,9 +301,10 @@ TEST_F(MemoTest, PastedTextIsFilteredAndEditsKeepTheLinesInStep)
 {
     memo.SetText("1:0\r\n2:1");
     changes = 0;
-    Widget()->moveCursor(QTextCursor::End);
+    SimKeyPress(&memo, vkEnd, ssCtrl);
     QApplication::clipboard()->setText(QString::fromUtf8("\n3:\u00E9\n4:1"));
-    Widget()->paste();
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, "\x16");
+    QApplication::sendEvent(Widget(), &paste);
     EXPECT_EQ(Lines(), (Strings{"1:0", "2:1", "3:?", "4:1"}));
     EXPECT_GE(changes, 1);
     // Shift+Enter makes an ordinary line break.

@@ -1,0 +1,160 @@
+// The text view's widget: shows a TTextBuffer, laying out only the lines on screen, and
+// edits it as a text field does (caret, selection, clipboard, undo, input methods).
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QTextLayout>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "toolkit/Controls_p.h"
+#include "toolkit/TextBuffer.h"
+
+class QMenu;
+class QPainter;
+
+class TMemoView : public TInputForwarder<QAbstractScrollArea>
+{
+public:
+    // A line is laid out in slices of this many characters, each wrapping on its own,
+    // so that a line of any length costs only the slices shown.
+    static constexpr size_t kSlice = 8192;
+
+    TMemoView(TControlPrivate* priv, TTextBuffer* buffer, TTextHistory* history);
+    ~TMemoView() override;
+
+    // The buffer goes away before the widget: nothing may read it afterwards.
+    void Detach();
+    void SetWordWrap(bool value);
+    void SetReadOnly(bool value);
+    // The buffer was assigned a whole new text.
+    void TextReplaced();
+
+    TTextPos Caret() const { return FCaret; }
+    TTextPos Anchor() const { return FAnchor; }
+    void SetCaret(TTextPos pos, bool extend = false);
+    bool HasSelection() const { return FCaret != FAnchor; }
+
+    void Undo();
+    void Redo();
+    void Cut();
+    void Copy() const;
+    void Paste();
+    void DeleteSelection();
+    void SelectAll();
+    // The menu a right click shows, with its actions enabled as they apply now.
+    QMenu* CreateContextMenu(QWidget* parent);
+
+    // The characters the view shows on its visual row Row (0 = top), as laid out; empty
+    // past the text.
+    QString RowText(int row);
+    int RowHeight() const { return FRowHeight; }
+    int FirstVisibleLine() const { return static_cast<int>(FTop.Line); }
+
+    // After every edit by the user.
+    std::function<void()> OnEdited;
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // A visual row: a wrapped piece of slice Slice of line Line (always 0 without wrap,
+    // where a row is the whole line).
+    struct TRow
+    {
+        size_t Line = 0;
+        size_t Slice = 0;
+        int Sub = 0;
+        friend bool operator==(const TRow&, const TRow&) = default;
+        friend auto operator<=>(const TRow&, const TRow&) = default;
+    };
+
+    size_t SliceCount(size_t line) const;
+    size_t SliceStart(size_t slice) const { return slice * kSlice; }
+    QTextLayout& LayoutOf(size_t line, size_t slice);
+    int SubRows(size_t line, size_t slice);
+    bool NextRow(TRow& row);
+    bool PrevRow(TRow& row);
+    TRow Clamped(TRow row);
+    TRow RowOf(TTextPos pos);
+    // Rows from Row down, counting at most Limit.
+    int RowsFrom(TRow row, int limit);
+    // Where row Row of the viewport is, or false when it is past the text.
+    bool RowAt(int index, TRow& row);
+    // Rows from the top to Row, or -1 when Row is above the top or Limit rows below.
+    int RowIndex(TRow row, int limit);
+    TTextPos PosInRow(const TRow& row, qreal x);
+    qreal XOf(TTextPos pos);
+    // X of a slice's left edge in its line when lines do not wrap.
+    qreal SliceX(size_t line, size_t slice);
+    TTextPos PosAt(QPoint p);
+    int VisibleRows() const;
+    int TextWidth() const;
+    QRect CaretRect();
+
+    void Edited(const TTextChange& change, int rowsBefore);
+    void InsertTyped(const QString& text, TTextHistory::TKind kind);
+    void Replace(TTextPos from, TTextPos to, std::string_view bytes, TTextHistory::TKind kind);
+    void DropLayouts(size_t fromLine, size_t toLine);
+    void DropAllLayouts();
+    void UpdateScrollRange();
+    void SetTop(TRow row);
+    void ScrollRows(int rows);
+    void EnsureCaretVisible();
+    void MoveCaret(QKeyEvent* e);
+    void RestartBlink();
+    void UpdateCaret();
+    TTextPos WordLeft(TTextPos pos) const;
+    TTextPos WordRight(TTextPos pos) const;
+    void SelectWordAt(TTextPos pos);
+    void AutoScroll();
+    void UpdateMetrics();
+    void DrawRow(QPainter& painter, const TRow& row, int y, qreal& widest);
+    TTextPos PrevPos(TTextPos pos) const;
+    TTextPos NextPos(TTextPos pos) const;
+    TTextPos EndPos() const;
+    bool LastRowOfLine(const TRow& row);
+
+    TTextBuffer* FBuffer = nullptr;
+    TTextHistory* FHistory = nullptr;
+    bool FWrap = true;
+    bool FReadOnly = false;
+    TTextPos FCaret;
+    TTextPos FAnchor;
+    // The x the caret keeps when it moves up and down, -1 when none.
+    qreal FGoalX = -1;
+    TRow FTop;
+    bool FSyncingBar = false;
+    int FRowHeight = 1;
+    int FAscent = 0;
+    std::map<std::pair<size_t, size_t>, std::unique_ptr<QTextLayout>> FLayouts;
+    // Left edges of the slices of long lines without wrap.
+    std::map<size_t, std::vector<qreal>> FSliceX;
+    qreal FWidestSeen = 0;
+    bool FCaretOn = true;
+    QBasicTimer FBlink;
+    QBasicTimer FScrollTimer;
+    bool FDragging = false;
+    QPoint FDragPos;
+    int FWheelRest = 0;
+    QString FPreedit;
+    QRect FLastCaretRect;
+};
