@@ -481,7 +481,8 @@ void TMemoView::DrawRow(QPainter& painter, const TRow& row, int y, qreal& widest
     const bool selected = from != to && from.Line <= row.Line && row.Line <= to.Line;
     const size_t selBegin = selected && row.Line == from.Line ? from.Column : 0;
     const size_t selEnd = selected && row.Line == to.Line ? to.Column : length;
-    const QRectF clip(0, y, viewport()->width(), FRowHeight);
+    // Inset, so the rows above and below (drawn by their own calls) are not drawn again.
+    const QRectF clip(0, y + 0.5, viewport()->width(), FRowHeight - 1.0);
     QTextCharFormat format;
     format.setBackground(palette().brush(group, QPalette::Highlight));
     format.setForeground(palette().brush(group, QPalette::HighlightedText));
@@ -505,7 +506,11 @@ void TMemoView::DrawRow(QPainter& painter, const TRow& row, int y, qreal& widest
                                                               static_cast<int>(b - a), format});
         }
         const int sub = FWrap ? row.Sub : 0;
+        // The layout draws every row of its slice: only this one may show.
+        painter.save();
+        painter.setClipRect(QRect(0, y, viewport()->width(), FRowHeight));
         layout.draw(&painter, QPointF(x0, y - sub * FRowHeight), selections, clip);
+        painter.restore();
         const QTextLine line = layout.lineAt(sub);
         rowEnd = x0 + line.naturalTextWidth();
         widest = std::max(widest, rowEnd + hs);
@@ -588,6 +593,8 @@ bool TMemoView::event(QEvent* e)
     case QEvent::ShortcutOverride: {
         auto* key = static_cast<QKeyEvent*>(e);
         if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            ((key->modifiers() & Qt::ControlModifier) &&
+             (key->key() == Qt::Key_Y || key->key() == Qt::Key_Z)) ||
             key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy) ||
             key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll) ||
             ((key->modifiers() & Qt::ControlModifier) == 0 && Printable(key->text()))) {
@@ -1004,7 +1011,11 @@ void TMemoView::keyPressEvent(QKeyEvent* e)
     }
     e->accept();
     if (e->matches(QKeySequence::Undo)) return Undo();
-    if (e->matches(QKeySequence::Redo)) return Redo();
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    // Both redo keys of the two common schemes, whichever the platform's is.
+    if (e->matches(QKeySequence::Redo) || (mods == Qt::ControlModifier && e->key() == Qt::Key_Y) ||
+        (mods == (Qt::ControlModifier | Qt::ShiftModifier) && e->key() == Qt::Key_Z))
+        return Redo();
     if (e->matches(QKeySequence::Cut)) return Cut();
     if (e->matches(QKeySequence::Copy)) return Copy();
     if (e->matches(QKeySequence::Paste)) return Paste();
