@@ -3,6 +3,7 @@
 // cost must not grow with the text), and handing the text out whole.
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/TextBuffer.h"
+#include "toolkit/TextFile.h"
 
 namespace {
 
@@ -44,8 +46,35 @@ std::string Generate(size_t lines, unsigned seed)
     return text;
 }
 
+// The normaliser as it was, a byte at a time, to measure the run-copying one against.
+std::string NormaliseByteByByte(std::string_view in)
+{
+    std::string out;
+    out.reserve(in.size() + in.size() / 8);
+    bool pendingCR = false;
+    for (const char c : in) {
+        if (pendingCR) {
+            out += "\r\n";
+            pendingCR = false;
+            if (c == '\n') continue;
+        }
+        if (c == '\r')
+            pendingCR = true;
+        else if (c == '\n')
+            out += "\r\n";
+        else if (c == '\0')
+            break;
+        else
+            out.push_back(c);
+    }
+    if (pendingCR) out += "\r\n";
+    return out;
+}
+
 struct TFigures
 {
+    double NormaliseS = 0;
+    double NormaliseRefS = 0;
     double AssignS = 0;
     double OverheadPerLine = 0;
     double HeapOverheadPerLine = 0;
@@ -74,6 +103,26 @@ TFigures Measure(size_t lines)
     const size_t heapBefore = HeapBytes();
     std::string text = Generate(lines, 12345);
     const size_t textBytes = text.size();
+    {
+        // The same lines with LF breaks, as a file from elsewhere has them, read in the
+        // 1 MiB pieces a load feeds.
+        std::string lf;
+        lf.reserve(text.size());
+        for (const char c : text)
+            if (c != '\r') lf += c;
+        std::string out;
+        out.reserve(text.size() + 64);
+        auto start = TClock::now();
+        TLineBreakNormaliser normaliser(out);
+        for (size_t at = 0; at < lf.size(); at += size_t{1} << 20)
+            normaliser.Feed(lf.data() + at, std::min(size_t{1} << 20, lf.size() - at));
+        normaliser.Finish();
+        f.NormaliseS = Since(start);
+        start = TClock::now();
+        const std::string ref = NormaliseByteByByte(lf);
+        f.NormaliseRefS = Since(start);
+        if (ref != out || out != text) std::printf("normaliser mismatch\n");
+    }
     TTextBuffer buffer;
     auto start = TClock::now();
     buffer.Assign(std::move(text));
@@ -138,6 +187,8 @@ int main()
         std::printf("%-40s %12.3f %12.3f %8.2fx\n", what, x, y, x > 0 ? y / x : 0.0);
     };
     std::printf("\n%-40s %12s %12s %9s\n", "", "1M lines", "10M lines", "10M/1M");
+    row("normalise LF text, by runs (s)", a.NormaliseS, b.NormaliseS);
+    row("normalise LF text, byte by byte (s)", a.NormaliseRefS, b.NormaliseRefS);
     row("Assign (s)", a.AssignS, b.AssignS);
     row("overhead bytes/line (buffer's count)", a.OverheadPerLine, b.OverheadPerLine);
     row("overhead bytes/line (heap growth)", a.HeapOverheadPerLine, b.HeapOverheadPerLine);

@@ -107,7 +107,9 @@ private:
 };
 
 // Undo and redo of a buffer's edits. Consecutive typed characters, and consecutive
-// Backspace or Delete presses, merge into one step unless a caller ends the group.
+// Backspace or Delete presses, merge into one step unless a caller ends the group; a
+// typed line break ends its step. Undo puts the caret back where the step began (after
+// the text it restores), redo after the step. An edit that changes nothing is no step.
 class TTextHistory
 {
 public:
