@@ -259,7 +259,10 @@ void TForm::GrabImage(TBitmap& bitmap)
         w->setAttribute(Qt::WA_DontShowOnScreen, true);
         Show();
     }
-    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Device pixels one for one: at a device pixel ratio of 2 the picture has twice the
+    // layout's width and height, rather than the layout's size in a corner of it.
+    image.setDevicePixelRatio(1);
     if (!wasVisible) {
         Hide();
         w->setAttribute(Qt::WA_DontShowOnScreen, false);
