@@ -12,7 +12,8 @@ if [ ! -x build/logview ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   # No screen to open a window on: show what the window would look like.
-  OUT="${TMPDIR:-/tmp}/logview-window.png"
+  # One file per user: another user's picture in a shared /tmp cannot be replaced.
+  OUT="${TMPDIR:-/tmp}/logview-window-$(id -u).png"
   if QT_QPA_PLATFORM=offscreen build/logview-render --png "$OUT" "$FILE"; then
     echo "run: no display (DISPLAY is not set); a picture of the window is in $OUT"
     exit 0
