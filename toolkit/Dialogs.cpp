@@ -8,23 +8,26 @@
 #include <QStringList>
 
 #include "toolkit/CodePage_p.h"
+#include "toolkit/Dialogs_p.h"
 #include "toolkit/Forms.h"
 
-namespace {
-
-// "desc|pattern|desc|pattern" -> Qt's "desc (pattern)" entries; ";" between several
-// patterns of one entry becomes a blank.
 QStringList NameFilters(const std::string& filter)
 {
     const QStringList parts = Cp1251ToQString(filter).split(QLatin1Char('|'));
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            // "*.*" means every file to its writer; as a glob it needs a dot in the name.
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
     }
     return result;
 }
+
+namespace {
 
 QString ButtonText(TMsgDlgBtn button)
 {

@@ -1,10 +1,14 @@
 #include "toolkit/Forms.h"
 
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPalette>
+#include <QUrl>
 #include <cstdio>
 
 #include "toolkit/CodePage.h"
@@ -17,7 +21,97 @@ namespace {
 
 TApplication gApplication;
 
+TForm* FormOf(QObject* watched)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) return nullptr;
+    auto* window = dynamic_cast<TFormWidget*>(widget->window());
+    return window != nullptr ? dynamic_cast<TForm*>(window->Control()) : nullptr;
+}
+
+// The virtual-key code of a Qt key; 0 for keys no shortcut names.
+uint16_t VirtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return static_cast<uint16_t>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return static_cast<uint16_t>(VK_F1 + (key - Qt::Key_F1));
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return 0;
+    }
+}
+
+bool FormShortCut(QObject* watched, QKeyEvent* e)
+{
+    TForm* form = FormOf(watched);
+    if (form == nullptr || !form->OnShortCut) return false;
+    // A key the focused control ignores travels on to its parents: ask only once, when it
+    // reaches its first receiver.
+    QWidget* window = static_cast<QWidget*>(watched)->window();
+    QWidget* first = window->focusWidget() != nullptr ? window->focusWidget() : window;
+    if (watched != first) return false;
+    const uint16_t key = VirtualKey(e->key());
+    if (key == 0) return false;
+    TShiftState shift = ShiftFromQt(e->modifiers(), Qt::NoButton);
+    bool handled = false;
+    GuardedCall([&] { form->OnShortCut(form, ShortCut(key, shift), handled); });
+    if (handled) e->accept();
+    return handled;
+}
+
+std::vector<std::string> LocalFiles(const QMimeData* data)
+{
+    std::vector<std::string> names;
+    if (data == nullptr || !data->hasUrls()) return names;
+    for (const QUrl& url : data->urls())
+        // The name as the file dialogs hand names over.
+        if (url.isLocalFile()) names.push_back(QStringToCp1251(url.toLocalFile()));
+    return names;
+}
+
+bool FormDrag(QObject* watched, QEvent* e)
+{
+    TForm* form = FormOf(watched);
+    if (form == nullptr || !form->OnDropFiles) return false;
+    auto* drop = static_cast<QDropEvent*>(e);
+    const std::vector<std::string> names = LocalFiles(drop->mimeData());
+    if (names.empty()) return false;
+    drop->acceptProposedAction();
+    if (e->type() == QEvent::Drop) GuardedCall([&] { form->OnDropFiles(form, names); });
+    return true;
+}
+
 } // namespace
+
+bool TFormInputFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return FormShortCut(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return FormDrag(watched, event);
+    default:
+        return false;
+    }
+}
 
 TApplication* Application = &gApplication;
 
@@ -64,7 +158,10 @@ void TFormWidget::moveEvent(QMoveEvent* e)
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
-    TControlBridge::Attach(this, new TFormWidget(Private()));
+    auto* widget = new TFormWidget(Private());
+    // Drags over controls that take none reach the window, and so OnDropFiles.
+    widget->setAcceptDrops(true);
+    TControlBridge::Attach(this, widget);
     SetVisible(false);
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
@@ -162,7 +259,10 @@ void TForm::GrabImage(TBitmap& bitmap)
         w->setAttribute(Qt::WA_DontShowOnScreen, true);
         Show();
     }
-    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Device pixels one for one: at a device pixel ratio of 2 the picture has twice the
+    // layout's width and height, rather than the layout's size in a corner of it.
+    image.setDevicePixelRatio(1);
     if (!wasVisible) {
         Hide();
         w->setAttribute(Qt::WA_DontShowOnScreen, false);
@@ -203,6 +303,11 @@ void TApplication::Initialize(int& argc, char** argv)
     }
     CheckCodePageSupport();
     QApplication::setQuitOnLastWindowClosed(false);
+    static QPointer<TFormInputFilter> inputFilter;
+    if (inputFilter == nullptr) {
+        inputFilter = new TFormInputFilter(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(inputFilter);
+    }
     FParams.clear();
     for (int i = 0; i < argc; ++i)
         FParams.push_back(QStringToCp1251(QString::fromLocal8Bit(argv[i])));

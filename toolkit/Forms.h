@@ -12,6 +12,37 @@
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 
+// A key with its modifiers: the key's virtual-key code ('A'..'Z', '0'..'9', VK_F1...)
+// plus scShift, scCtrl and scAlt.
+using TShortCut = uint16_t;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+enum TFunctionKey : uint16_t {
+    VK_F1 = 0x70,
+    VK_F2,
+    VK_F3,
+    VK_F4,
+    VK_F5,
+    VK_F6,
+    VK_F7,
+    VK_F8,
+    VK_F9,
+    VK_F10,
+    VK_F11,
+    VK_F12
+};
+constexpr TShortCut ShortCut(uint16_t key, TShiftState shift)
+{
+    return static_cast<TShortCut>(key | ((shift & ssShift) ? scShift : 0) |
+                                  ((shift & ssCtrl) ? scCtrl : 0) | ((shift & ssAlt) ? scAlt : 0));
+}
+// Setting Handled keeps the key from the control that has the focus.
+using TShortCutEvent = std::function<void(TObject* sender, TShortCut shortCut, bool& handled)>;
+// Full names of the local files dropped, in the order the platform lists them.
+using TDropFilesEvent =
+    std::function<void(TObject* sender, const std::vector<std::string>& fileNames)>;
+
 class TForm : public TWinControl
 {
 public:
@@ -45,6 +76,12 @@ public:
     TNotifyEvent OnCreate;
     TCloseEvent OnClose;
     TNotifyEvent OnShow;
+    // Every key pressed while the window or any of its controls has the focus, asked
+    // before that control sees it: window shortcuts work in every control.
+    TShortCutEvent OnShortCut;
+    // Local files dropped on the window or any of its controls; while it is set, such
+    // drags are accepted everywhere in the window (the text view included).
+    TDropFilesEvent OnDropFiles;
 
     std::string ClassName() const override { return "TForm"; }
 

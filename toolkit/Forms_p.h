@@ -16,10 +16,23 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Sees the keys and drags of every widget before the widget does, and hands window
+// shortcuts and dropped files to the form the widget belongs to.
+class TFormInputFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
 class TFormWidget : public TInputForwarder<QWidget>
 {
 public:
     explicit TFormWidget(TControlPrivate* priv) : TInputForwarder<QWidget>(priv) {}
+    // Nullptr once the form is going.
+    TControl* Control() const { return FPriv->control; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -2,8 +2,11 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QWheelEvent>
 #include <cstdlib>
 
@@ -205,6 +208,55 @@ void SimKeyPress(TControl* control, TTestKey key, TShiftState shift)
         break;
     }
     SendKey(w, qtKey, ModifiersOf(shift), text);
+}
+
+void SimShortCut(TControl* control, TShortCut shortCut)
+{
+    QWidget* w = ControlWidget(control);
+    if (w == nullptr) return;
+    w->setFocus(Qt::OtherFocusReason);
+    const int code = shortCut & 0x0FFF;
+    Qt::Key key = Qt::Key_unknown;
+    QString text;
+    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
+        key = static_cast<Qt::Key>(code);
+        text = QString(QChar(code));
+    } else if (code >= VK_F1 && code <= VK_F12) {
+        key = static_cast<Qt::Key>(Qt::Key_F1 + (code - VK_F1));
+    }
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+    if (shortCut & scShift) mods |= Qt::ShiftModifier;
+    if (shortCut & scCtrl) {
+        mods |= Qt::ControlModifier;
+        // What a keyboard sends for Ctrl and a letter: a control character.
+        if (code >= 'A' && code <= 'Z') text = QString(QChar(code - 'A' + 1));
+    }
+    if (shortCut & scAlt) mods |= Qt::AltModifier;
+    SendKey(w, key, mods, text);
+}
+
+bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, int x, int y)
+{
+    QWidget* w = TargetOf(control);
+    if (w == nullptr) return false;
+    QMimeData data;
+    QList<QUrl> urls;
+    QStringList lines;
+    for (const std::string& name : fileNames) {
+        urls << QUrl::fromLocalFile(Cp1251ToQString(name));
+        lines << urls.back().toString();
+    }
+    data.setUrls(urls);
+    data.setText(lines.join(QLatin1Char('\n')));
+    const QPointF pos(x, y);
+    QDragEnterEvent enter(pos.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(pos.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &drop);
+    return drop.isAccepted();
 }
 
 uint32_t ControlPixel(const TControl* control, int x, int y)

@@ -10,6 +10,7 @@
 #include "toolkit/Classes.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/Forms.h"
 
 // Creates the process-wide application object on the offscreen platform
 // (unless QT_QPA_PLATFORM names another) if none exists yet.
@@ -50,6 +51,14 @@ enum TTestKey : uint8_t {
 // Gives Control the focus and types cp1251 Text into it, character by character.
 void SimTypeText(TControl* control, const std::string& text);
 void SimKeyPress(TControl* control, TTestKey key, TShiftState shift = 0);
+
+// Gives Control the focus and presses the key of ShortCut (a letter, a digit or F1..F12
+// with its modifiers), as the platform delivers it.
+void SimShortCut(TControl* control, TShortCut shortCut);
+
+// Drags local files (cp1251 names) over Control at (X, Y) and drops them there as a file
+// manager does: the URLs, and their text as well. True when the drop was accepted.
+bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, int x, int y);
 
 // A pixel of a painted control's backing image as 0x00BBGGRR (TColor order);
 // 0xFFFFFFFF outside the image.

@@ -153,6 +153,12 @@ void TForm1::BuildLayout()
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+    OnShortCut = [this](TObject* sender, TShortCut key, bool& handled) {
+        FormShortCut(sender, key, handled);
+    };
+    OnDropFiles = [this](TObject* sender, const std::vector<std::string>& names) {
+        FormDropFiles(sender, names);
+    };
     Button1->OnClick = [this](TObject* sender) { Button1Click(sender); };
     Button2->OnClick = [this](TObject* sender) { Button2Click(sender); };
     Memo1->OnChange = [this](TObject* sender) { Memo1Change(sender); };
@@ -199,13 +205,38 @@ void TForm1::Button1Click(TObject*)
 {
     if (DataModified == 1) AskSaveChanges();
     if (!OpenDialog1->Execute()) return;
+    LoadChosenFile(OpenDialog1->FileName());
+}
+
+void TForm1::LoadChosenFile(const std::string& fileName)
+{
     // The caption comes before the load, so a failed load leaves the new name shown.
-    SetCaption(OpenDialog1->FileName());
+    SetCaption(fileName);
     Memo1->Lines()->Clear();
-    Memo1->Lines()->LoadFromFile(OpenDialog1->FileName());
+    Memo1->Lines()->LoadFromFile(fileName);
     Button2->Click();
     Button2->Show();
     DataModified = 0;
+}
+
+void TForm1::FormShortCut(TObject*, TShortCut shortCut, bool& handled)
+{
+    if (shortCut == ShortCut('O', ssCtrl)) {
+        handled = true;
+        Button1->Click();
+    } else if (shortCut == ShortCut(VK_F5, 0) && Button2->Visible()) {
+        handled = true;
+        Button2->Click();
+    }
+}
+
+void TForm1::FormDropFiles(TObject*, const std::vector<std::string>& fileNames)
+{
+    if (fileNames.empty()) return;
+    if (DataModified == 1) AskSaveChanges();
+    // The next open dialog starts with it, as with a file chosen there.
+    OpenDialog1->SetFileName(fileNames.front());
+    LoadChosenFile(fileNames.front());
 }
 
 void TForm1::Button2Click(TObject*)

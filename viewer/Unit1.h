@@ -47,6 +47,10 @@ public:
     void Chart1Zoom(TObject* sender);
     void Chart1UndoZoom(TObject* sender);
     void Chart1Scroll(TObject* sender);
+    // Ctrl+O is "Load", F5 "Repaint" once it is shown.
+    void FormShortCut(TObject* sender, TShortCut shortCut, bool& handled);
+    // A dropped file goes the way of "Load" after its dialog; only the first one is kept.
+    void FormDropFiles(TObject* sender, const std::vector<std::string>& fileNames);
 
     // The start-up load of a named file: caption after the load, build, "Repaint"
     // shown. Shared with the headless tool so that it loads exactly as the program.
@@ -64,6 +68,8 @@ public:
 private:
     void BuildLayout();
     void CoupleChartsToChart1();
+    // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
+    void LoadChosenFile(const std::string& fileName);
 
     TWaveformBuildResult FLastBuild;
 };

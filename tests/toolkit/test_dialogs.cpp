@@ -3,14 +3,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
 #include "toolkit/Dialogs.h"
+#include "toolkit/Dialogs_p.h"
 #include "toolkit/Forms.h"
 #include "toolkit/TestSupport.h"
 
@@ -196,6 +199,39 @@ TEST(QtDialogs, InformationAndErrorBoxes)
     Application->SetTitle(oldTitle);
 }
 
+// Which files of a folder each filter entry lets the dialog list, matched as Qt's dialog
+// matches its patterns.
+TEST(QtDialogs, AllFilterListsEveryFileTheOthersOnlyTheirOwn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QStringList files{"README", "a.log", "b.sti", "trace.tar.gz", ".hidden"};
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QStringList filters = NameFilters("log|*.log|stimuli|*.sti|All|*.*|both|*.log;*.sti");
+    ASSERT_EQ(filters.size(), 4);
+    const QStringList expected[] = {{"a.log"},
+                                    {"b.sti"},
+                                    {".hidden", "README", "a.log", "b.sti", "trace.tar.gz"},
+                                    {"a.log", "b.sti"}};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(filters[i].toStdString());
+        const QString& entry = filters[i];
+        const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+        const QStringList patterns =
+            entry.mid(open + 1, entry.size() - open - 2).split(QLatin1Char(' '));
+        QStringList listed =
+            QDir(dir.path())
+                .entryList(patterns, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+        listed.sort();
+        QStringList want = expected[i];
+        want.sort();
+        EXPECT_EQ(listed, want);
+    }
+}
+
 TEST(QtDialogs, FileDialogTakesAnyNameWithoutQuestions)
 {
     const QString dir = QDir::tempPath();
@@ -218,9 +254,8 @@ TEST(QtDialogs, FileDialogTakesAnyNameWithoutQuestions)
     save.SetInitialDir(dir.toStdString());
     ASSERT_TRUE(save.Execute());
     EXPECT_EQ(save.FileName(), (dir + QStringLiteral("/not-there-yet.log")).toStdString());
-    EXPECT_EQ(filters,
-              (QStringList{QStringLiteral("log (*.log)"), QStringLiteral("stimuli (*.sti)"),
-                           QStringLiteral("All (*.*)")}));
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("log (*.log)"),
+                                    QStringLiteral("stimuli (*.sti)"), QStringLiteral("All (*)")}));
     EXPECT_EQ(selectedFilter, QStringLiteral("log (*.log)"));
     EXPECT_EQ(directory, QDir(dir).absolutePath());
     EXPECT_FALSE(confirmsOverwrite);
