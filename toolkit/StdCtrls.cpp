@@ -319,6 +319,10 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner), FLines(std::make_unique<TM
         FLines->Invalidate();
         GuardedCall([this] { Change(); });
     });
+    QObject::connect(w, &QPlainTextEdit::cursorPositionChanged, w, [this, priv] {
+        if (priv->control == nullptr || FSilent || !OnCaretMove) return;
+        GuardedCall([this] { OnCaretMove(this); });
+    });
     TControlBridge::Attach(this, w);
     SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
