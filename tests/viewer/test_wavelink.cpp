@@ -152,3 +152,49 @@ TEST_F(LinkedViews, DoubleClickPutsTheCaretOnTheNearestEdgesFirstLine)
         EXPECT_TRUE(chart->MarkerVisible());
     }
 }
+
+TEST_F(LinkedViews, OverlayChangesAroundAZoomDragLeaveTheSamePictures)
+{
+    TChart* chart = Form1->Chart1;
+    const TRect plot = chart->ChartRect();
+    const int y0 = plot.Top + 5;
+    const int y1 = plot.Bottom - 5;
+    enum TWhen { nothing, hoverBefore, markerBefore, markerMidDrag };
+    // The pictures mid-drag (where a stale copy of the cached picture would lose the
+    // not-xor rectangle) and after the zoom; then the zoom is undone.
+    auto zoom = [&](TWhen when) {
+        const int from = X(chart, 150);
+        const int to = X(chart, 650);
+        // The caret must move for the marker to come back after "Repaint".
+        Form1->Memo1->SetSelStart(0);
+        Form1->Button2->Click();
+        Settle();
+        if (when == hoverBefore) {
+            SimMouseMove(chart, 0, from, y0);
+            FlushPaints(Form1);
+            EXPECT_FALSE(chart->OverlayText().empty());
+        }
+        if (when == markerBefore) Form1->Memo1->SetSelStart(3 * LineLength);
+        SimMouseDown(chart, mbLeft, 0, from, y0);
+        SimMouseMove(chart, 0, (from + to) / 2, (y0 + y1) / 2);
+        FlushPaints(Form1);
+        if (when == markerMidDrag) Form1->Memo1->SetSelStart(3 * LineLength);
+        SimMouseMove(chart, 0, to, y1);
+        FlushPaints(Form1);
+        std::vector<uint32_t> pixels = Pixels(chart, 0, chart->Height());
+        SimMouseUp(chart, mbLeft, 0, to, y1);
+        Settle();
+        EXPECT_GT(chart->BottomAxis()->Minimum(), 100);
+        EXPECT_EQ(chart->MarkerVisible(), when == markerBefore || when == markerMidDrag);
+        const std::vector<uint32_t> zoomed = Pixels(chart, 0, chart->Height());
+        pixels.insert(pixels.end(), zoomed.begin(), zoomed.end());
+        SimMouseDown(chart, mbLeft, 0, to, y1);
+        SimMouseMove(chart, 0, from, y0);
+        SimMouseUp(chart, mbLeft, 0, from, y0);
+        Settle();
+        EXPECT_TRUE(chart->BottomAxis()->Automatic());
+        return pixels;
+    };
+    EXPECT_TRUE(zoom(hoverBefore) == zoom(nothing));
+    EXPECT_TRUE(zoom(markerMidDrag) == zoom(markerBefore));
+}
