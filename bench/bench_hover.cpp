@@ -10,6 +10,7 @@
 #include "chart/Chart.h"
 #include "chart/Series.h"
 #include "toolkit/TestSupport.h"
+#include "viewer/PulseReadout.h"
 
 namespace {
 
@@ -64,6 +65,16 @@ int main(int argc, char** argv)
         chart.SetOverlayText("t = " + std::to_string(i) + "   level 1   from 10 to 20   width 10");
         FlushPaints(&chart);
     });
+    // The readout's own numbers, measured afresh at each time (no stretch reused).
+    const TValueBuffer& xs = series->XValues()->StoredValues();
+    const TValueBuffer& ys = series->YValues()->StoredValues();
+    double sink = 0;
+    const double measure = MedianMs(201, [&](int i) {
+        const double time = (i * 7919) % kSamples + 0.5;
+        const TPulseReadout r = MeasurePulse({xs.data(), xs.size()}, {ys.data(), ys.size()}, time);
+        sink += FormatReadout(r, "#,##0.###").size();
+    });
+    std::printf("readout numbers and text at a new time: %.4f ms (%g)\n", measure, sink);
     std::printf("chart of %d points: full drawing %.3f ms, pointer move (readout) %.3f ms, "
                 "ratio %.4f; drawings during the moves: %d (target: 0 and < 2 ms)\n",
                 series->PointCount(), full, hover, hover / full, chart.RenderCount() - renders);
