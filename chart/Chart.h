@@ -224,6 +224,20 @@ public:
     bool HasAxesSnapshot() const { return FHasAxesSnapshot; }
     const TAxesSnapshot& AxesSnapshot() const { return FAxesSnapshot; }
 
+    // The overlay, drawn over the finished picture and never into it: a text in the title
+    // line and a vertical marker at a value of the bottom axis, clipped to the plot. A
+    // change shows at once through RefreshOverlay.
+    const std::string& OverlayText() const { return FOverlayText; }
+    void SetOverlayText(const std::string& value);
+    bool MarkerVisible() const { return FMarkerVisible; }
+    double MarkerValue() const { return FMarkerValue; }
+    void SetMarker(double value);
+    void ClearMarker();
+    // The marker's column through the last drawing's mapping; -1 when it is not drawn.
+    int MarkerPixel() const;
+    // Neither the series red nor the grid grey.
+    TColor MarkerColor = 0xFF0000;
+
     TChartAllowScrollEvent OnAllowScroll;
     TChartClickAxisEvent OnClickAxis;
     TChartClickSeriesEvent OnClickSeries;
@@ -238,6 +252,7 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseLeave() override;
+    void PaintOverlay() override;
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
 
@@ -260,6 +275,9 @@ private:
     std::unique_ptr<TChartWall> FBottomWall;
     TAxesSnapshot FAxesSnapshot;
     bool FHasAxesSnapshot = false;
+    std::string FOverlayText;
+    bool FMarkerVisible = false;
+    double FMarkerValue = 0;
 };
 
 class TChart : public TCustomChart

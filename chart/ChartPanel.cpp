@@ -186,8 +186,8 @@ void TCustomChartPanel::Resize()
 void TCustomChartPanel::Paint()
 {
     if (FPrintMode) return;
-    if (FCanvas3D->RepaintFromCache()) return;
-    RenderTo(Canvas(), ClientRect());
+    if (!FCanvas3D->RepaintFromCache()) RenderTo(Canvas(), ClientRect());
+    PaintOverlay();
 }
 
 bool TCustomChartPanel::EraseBackground()

@@ -120,6 +120,10 @@ public:
     void RenderTo(TCanvas* target, const TRect& rect);
     // How many times RenderTo ran; lets tests tell a drawing from a cache copy.
     int RenderCount() const { return FRenderCount; }
+    // Shows a changed overlay now: the cached picture copied back and the overlay drawn
+    // over it, without drawing the chart again (unless the cache is stale or a zoom
+    // rectangle is on the screen, which only a full drawing keeps right).
+    void RefreshOverlay();
 
     std::string ClassName() const override { return "TCustomChartPanel"; }
 
@@ -129,6 +133,8 @@ protected:
     void Resize() override;
     // The drawing sequence inside RenderTo; nothing is drawn at this level.
     virtual void RenderParts(TRect& panelRect);
+    // Drawn on the window's canvas after each paint, never into the cached picture.
+    virtual void PaintOverlay() {}
 
 private:
     int FChart3DPercent = 15;

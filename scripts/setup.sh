@@ -11,8 +11,9 @@ fonts-liberation2 fonts-dejavu-core fontconfig"
 # dpkg-shlibdeps works out the .deb's dependencies (scripts/package.sh).
 PACKAGE_PACKAGES="dpkg-dev"
 # The package check (packaging/check-package.sh) is a test too.
-TEST_PACKAGES="libgtest-dev libgmock-dev
-$PACKAGE_PACKAGES lintian desktop-file-utils appstream"
+TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
+$PACKAGE_PACKAGES lintian desktop-file-utils appstream
+gtkwave"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.
 BENCH_PACKAGES="libqcustomplot-dev"
 

@@ -116,7 +116,7 @@ void TMemoView::SetReadOnly(bool value)
 
 void TMemoView::TextReplaced()
 {
-    FCaret = FAnchor = TTextPos{};
+    FCaret = FAnchor = FReportedCaret = TTextPos{};
     FGoalX = -1;
     FWidestSeen = 0;
     FPreedit.clear();
@@ -641,6 +641,11 @@ void TMemoView::RestartBlink()
     else
         FBlink.stop();
     UpdateCaret();
+    // Every road that moves the caret restarts the blink, so this one place reports it.
+    if (FCaret != FReportedCaret) {
+        FReportedCaret = FCaret;
+        if (OnCaretMoved) OnCaretMoved();
+    }
 }
 
 void TMemoView::UpdateCaret()

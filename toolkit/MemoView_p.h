@@ -56,6 +56,8 @@ public:
 
     // After every edit by the user.
     std::function<void()> OnEdited;
+    // After the caret moved, by the user or by SetCaret; not when the text is replaced.
+    std::function<void()> OnCaretMoved;
 
 protected:
     bool event(QEvent* e) override;
@@ -139,6 +141,8 @@ private:
     bool FReadOnly = false;
     TTextPos FCaret;
     TTextPos FAnchor;
+    // Where the caret was when OnCaretMoved last ran.
+    TTextPos FReportedCaret;
     // The x the caret keeps when it moves up and down, -1 when none.
     qreal FGoalX = -1;
     TRow FTop;

@@ -273,6 +273,9 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner), FLines(std::make_unique<TM
     w->OnEdited = [this, priv] {
         if (priv->control != nullptr) GuardedCall([this] { Change(); });
     };
+    w->OnCaretMoved = [this, priv] {
+        if (priv->control != nullptr && OnCaretMove) GuardedCall([this] { OnCaretMove(this); });
+    };
     TControlBridge::Attach(this, w);
     SetColor(clWindow);
     SetBounds(0, 0, 185, 89);

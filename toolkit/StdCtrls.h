@@ -171,6 +171,9 @@ public:
 
     // After every edit by the user, and after a load or SetText replaced the text.
     TNotifyEvent OnChange;
+    // After the caret moved, by the user or by SetSelStart; not while a load or SetText
+    // replaces the text.
+    TNotifyEvent OnCaretMove;
 
     std::string ClassName() const override { return "TMemo"; }
 

@@ -1,7 +1,8 @@
 // logview-render: runs the viewer's own main window off-screen, loads a file as the
 // command line does, and prints the waveform points or writes the window's picture.
 // Exit status: 0 built, 1 a bad line stopped the build, 2 a file could not be read
-// (or the picture not written), 64 wrong usage.
+// (or the picture not written), 64 wrong usage. With --vcd: 1 when any line was bad (the
+// others are converted all the same), 2 when the file could not be read or the dump written.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,8 +11,13 @@
 #include "toolkit/CodePage.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms.h"
+#include "toolkit/StdCtrls.h"
+#include "toolkit/SysUtils.h"
+#include "toolkit/TextFile.h"
 #include "viewer/RenderTool.h"
 #include "viewer/Unit1.h"
+#include "viewer/VcdExport.h"
+#include "viewer/Waveform.h"
 
 namespace {
 
@@ -124,6 +130,34 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     return status;
 }
 
+// Reads the file as a load would, converts every good line and reports every bad one.
+int RunVcd(const TRenderOptions& options)
+{
+    TLoadedText loaded;
+    try {
+        loaded = ReadTextFile(Utf8ToCp1251(options.FileName), TMemoStrings::Capacity);
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+        return reCannotRead;
+    }
+    if (loaded.TooLong) {
+        std::fprintf(stderr, "Text exceeds memo capacity\n");
+        return reCannotRead;
+    }
+    const TVcdSamples read = ReadVcdSamples(loaded.Text);
+    const std::string message = Cp1251ToUtf8(DataErrorMessage);
+    for (const int line : read.BadLines)
+        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), line + 1, message.c_str());
+    const std::string dump = WriteVcd(read.Samples, options.Timescale);
+    try {
+        WriteTextFile(Utf8ToCp1251(options.VcdPath), {std::string_view(dump)});
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "Cannot create file %s\n", options.VcdPath.c_str());
+        return reCannotRead;
+    }
+    return read.BadLines.empty() ? reOk : reDataError;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,6 +172,8 @@ int main(int argc, char** argv)
         std::printf("%s\n", RenderUsage);
         return reOk;
     }
+
+    if (!parsed.Options.VcdPath.empty()) return RunVcd(parsed.Options);
 
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The platform sees only the program name, so that no file name is taken for

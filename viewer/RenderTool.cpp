@@ -3,9 +3,12 @@
 #include <charconv>
 #include <cmath>
 
+#include "viewer/VcdExport.h"
+
 const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
-    "[--zoom T0,T1] FILE";
+    "[--zoom T0,T1] FILE\n"
+    "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE";
 
 namespace {
 
@@ -46,6 +49,8 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     TRenderOptions& o = result.Options;
     bool optionsEnded = false;
     std::vector<std::string> files;
+    bool timescaleGiven = false;
+    bool bitsGiven = false;
     auto fail = [&](std::string message) {
         result.Error = std::move(message);
         return result;
@@ -83,6 +88,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
             std::string_view a, b;
             if (!takeValue() || !SplitPair(value, ',', a, b))
                 return fail("--bits needs two bit numbers A,B");
+            bitsGiven = true;
             o.BitText1 = std::string(a);
             o.BitText2 = std::string(b);
         } else if (name == "--png") {
@@ -100,6 +106,13 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
                 !ParseDouble(b, o.ZoomTo))
                 return fail("--zoom needs two times T0,T1");
             o.Zoom = true;
+        } else if (name == "--vcd") {
+            if (!takeValue() || value.empty()) return fail("--vcd needs a file name");
+            o.VcdPath = value;
+        } else if (name == "--timescale") {
+            if (!takeValue() || (o.Timescale = NormaliseTimescale(value)).empty())
+                return fail("--timescale needs 1, 10 or 100 and a unit: s, ms, us, ns, ps or fs");
+            timescaleGiven = true;
         } else {
             return fail("unknown option " + name);
         }
@@ -109,6 +122,11 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         result.Ok = true;
         return result;
     }
+    // The dump holds every bit and no picture, so options about those would be ignored.
+    if (!o.VcdPath.empty() &&
+        (bitsGiven || o.Points || !o.PngPath.empty() || o.Width > 0 || o.Zoom))
+        return fail("--vcd takes no --bits, --points, --png, --size or --zoom");
+    if (timescaleGiven && o.VcdPath.empty()) return fail("--timescale needs --vcd");
     if (files.empty()) return fail("no file given");
     if (files.size() > 1) return fail("only one file can be given");
     o.FileName = files.front();

@@ -30,6 +30,10 @@ struct TRenderOptions
     double ZoomTo = 0;
     std::string FileName;
     bool Help = false;
+    // With a dump file named, the tool converts the log instead of showing it.
+    std::string VcdPath;
+    // As the dump writes it ("1 ns"); see NormaliseTimescale.
+    std::string Timescale = "1 ns";
 };
 
 struct TRenderParse

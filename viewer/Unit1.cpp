@@ -169,6 +169,7 @@ void TForm1::BuildLayout()
     Chart1->OnScroll = [this](TObject* sender) { Chart1Scroll(sender); };
     Chart1->OnZoom = [this](TObject* sender) { Chart1Zoom(sender); };
     Chart1->OnUndoZoom = [this](TObject* sender) { Chart1UndoZoom(sender); };
+    FWaveLink = std::make_unique<TWaveLink>(Memo1, Chart1, Series1, Chart2, LineSeries1);
 }
 
 void TForm1::ScaleToTextHeight(int textHeight)
@@ -244,11 +245,13 @@ void TForm1::Button2Click(TObject*)
     FLastBuild =
         BuildWaveforms(*Memo1->Lines(), Edit1->Text(), Edit2->Text(), *Series1, *LineSeries1,
                        [](const std::string& message) { ShowMessage(message); });
+    if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
 }
 
 void TForm1::Memo1Change(TObject*)
 {
     DataModified = 1;
+    if (FWaveLink) FWaveLink->TextEdited();
 }
 
 void TForm1::Edit1Change(TObject*)

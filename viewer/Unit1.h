@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/WaveLink.h"
 #include "viewer/Waveform.h"
 
 class TForm1 : public TForm
@@ -72,6 +74,11 @@ private:
     void LoadChosenFile(const std::string& fileName);
 
     TWaveformBuildResult FLastBuild;
+    std::unique_ptr<TWaveLink> FWaveLink;
+
+public:
+    // The readout, marker and double-click jump between Memo1 and the charts.
+    TWaveLink* WaveLink() const { return FWaveLink.get(); }
 };
 
 extern TForm1* Form1;
