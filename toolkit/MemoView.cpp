@@ -28,6 +28,7 @@ constexpr int kTopMargin = 2;
 constexpr size_t kMaxCachedLayouts = 1024;
 // What the input method sees around the caret, in characters.
 constexpr size_t kSurrounding = 4096;
+constexpr size_t kMaxPrimarySelection = size_t{16} << 20;
 
 enum TCharClass : uint8_t { ccSpace, ccWord, ccOther };
 
@@ -383,7 +384,9 @@ void TMemoView::UpdateScrollRange()
             int need = 1;
             if (FWrap) {
                 const size_t slices = SliceCount(line);
-                if (slices > static_cast<size_t>(rows)) break;
+                // A line of several slices is taller than any view worth counting
+                // for; the rows below it are reached by scrolling rows.
+                if (slices > 1) break;
                 need = 0;
                 for (size_t s = 0; s < slices; ++s)
                     need += SubRows(line, s);
@@ -1181,6 +1184,14 @@ void TMemoView::mouseReleaseEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton) return;
     FDragging = false;
     FScrollTimer.stop();
+    // What the mouse selected is the X11 primary selection, within reason.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (FBuffer != nullptr && HasSelection() && clipboard->supportsSelection()) {
+        const TTextPos a = std::min(FCaret, FAnchor);
+        const TTextPos b = std::max(FCaret, FAnchor);
+        if (FBuffer->OffsetOf(b) - FBuffer->OffsetOf(a) <= kMaxPrimarySelection)
+            clipboard->setText(ClipboardText(FBuffer->TextOf(a, b)), QClipboard::Selection);
+    }
     e->accept();
 }
 
