@@ -109,7 +109,7 @@ public:
     bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override
     {
         QFileDialog dialog(QApplication::activeWindow(), Cp1251ToQString(request.Title),
-                           Cp1251ToQString(request.InitialDir));
+                           FileNameToQString(request.InitialDir));
         dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         // Whatever name is typed is returned: no existence check, no overwrite question.
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -122,18 +122,18 @@ public:
             const qsizetype index = std::clamp<qsizetype>(request.FilterIndex, 1, filters.size());
             dialog.selectNameFilter(filters[index - 1]);
         }
-        if (!request.FileName.empty()) dialog.selectFile(Cp1251ToQString(request.FileName));
+        if (!request.FileName.empty()) dialog.selectFile(FileNameToQString(request.FileName));
         if (dialog.exec() != QDialog::Accepted) return false;
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return false;
-        fileName = QStringToCp1251(files.first());
+        fileName = QStringToFileName(files.first());
         return true;
     }
 
     TModalResult Confirm(const TMessageBoxRequest& request) override
     {
         TClosableMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
-                                Cp1251ToQString(request.Message));
+                                TextWithFileName(request.Message, request.FileName));
         std::vector<std::pair<QAbstractButton*, TMsgDlgBtn>> buttons;
         for (int b = mbYes; b <= mbIgnore; ++b) {
             const auto button = static_cast<TMsgDlgBtn>(b);
@@ -158,7 +158,7 @@ private:
     static void Show(const TMessageBoxRequest& request)
     {
         QMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
-                        Cp1251ToQString(request.Message), QMessageBox::Ok);
+                        TextWithFileName(request.Message, request.FileName), QMessageBox::Ok);
         box.exec();
     }
 };
@@ -240,11 +240,12 @@ void ShowMessage(const std::string& message)
     CurrentDialogProvider()->Information(request);
 }
 
-void ShowErrorBox(const std::string& message)
+void ShowErrorBox(const std::string& message, const std::string& fileName)
 {
     TMessageBoxRequest request;
     request.Title = Application->Title();
     request.Message = message;
+    request.FileName = fileName;
     request.Type = mtError;
     CurrentDialogProvider()->Error(request);
 }

@@ -1,10 +1,12 @@
 #include "toolkit/Forms.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <cerrno>
 #include <cstdio>
 
 #include "toolkit/CodePage.h"
@@ -12,6 +14,8 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms_p.h"
 #include "toolkit/Graphics_p.h"
+#include "toolkit/SysUtils.h"
+#include "toolkit/TextFile.h"
 
 namespace {
 
@@ -83,6 +87,12 @@ void TForm::SetCaption(const std::string& value)
 {
     FCaption = value;
     ControlWidget(this)->setWindowTitle(Cp1251ToQString(value));
+}
+
+void TForm::SetFileNameCaption(const std::string& fileName)
+{
+    FCaption = fileName;
+    ControlWidget(this)->setWindowTitle(FileNameToQString(fileName));
 }
 
 void TForm::ApplyColor()
@@ -173,16 +183,32 @@ void TForm::GrabImage(TBitmap& bitmap)
     painter.drawImage(0, 0, image);
 }
 
-bool TForm::SaveImage(const std::string& fileName)
+void TForm::SaveImage(const std::string& fileName)
 {
-    TBitmap bitmap;
-    GrabImage(bitmap);
-    try {
-        bitmap.SaveToFile(fileName);
-    } catch (const Exception&) {
-        return false;
+    QWidget* w = ControlWidget(this);
+    const bool wasVisible = w->isVisible();
+    if (!wasVisible) {
+        w->setAttribute(Qt::WA_DontShowOnScreen, true);
+        Show();
     }
-    return true;
+    // Drawn straight into the one picture that is written: no pixmap, no converted copy
+    // and no bitmap beside it (a 16384-pixel square is 1 GiB a copy).
+    QByteArray png;
+    {
+        QImage image(w->size(), QImage::Format_RGB32);
+        if (!image.isNull()) {
+            w->render(&image);
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            if (!image.save(&buffer, "PNG")) png.clear();
+        }
+    }
+    if (!wasVisible) {
+        Hide();
+        w->setAttribute(Qt::WA_DontShowOnScreen, false);
+    }
+    if (png.isEmpty()) throw EFCreateError(fileName, ENOMEM);
+    WriteTextFile(fileName, {std::string_view(png.constData(), static_cast<size_t>(png.size()))});
 }
 
 // ---- TApplication
@@ -272,7 +298,9 @@ std::string TApplication::ExceptionBoxText(const std::string& message)
 
 void TApplication::ShowException(const std::exception& e)
 {
-    ShowErrorBox(ExceptionBoxText(e.what()));
+    const auto* fileError = dynamic_cast<const EFileError*>(&e);
+    ShowErrorBox(ExceptionBoxText(e.what()),
+                 fileError != nullptr ? fileError->FileName() : std::string());
 }
 
 void TApplication::HandleException(std::exception_ptr e)

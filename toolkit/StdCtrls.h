@@ -120,6 +120,8 @@ public:
     // target renamed over it. Anything but a regular file as target, and every
     // failure, raises EFCreateError and leaves the old file as it was.
     void SaveToFile(const std::string& fileName) const;
+    // After LoadFromFile: the 0-based line a NUL byte cut the file's text at, else -1.
+    int CutLine() const { return FCutLine; }
     // The whole text, CR LF between lines.
     const std::string& Text() const;
     void SetText(const std::string& value);
@@ -137,6 +139,7 @@ private:
     }
 
     TMemo* FMemo = nullptr;
+    int FCutLine = -1;
     mutable bool FDirty = false;
     mutable std::string FText;
     // Start offset of every line of FText, one past the end as the last entry.

@@ -142,7 +142,8 @@ TEST_F(Workflow, StartWithAPathContainingBlanksAndCyrillicLoadsIt)
 {
     fs::create_directories(Dir / "my data");
     const fs::path path = MakeFile("my data/выборка 1.log", "10:1\r\n20:3\r\n");
-    const std::string name = Utf8ToCp1251(path.string());
+    // File names are the file system's bytes, not cp1251.
+    const std::string name = path.string();
     Start({name});
     EXPECT_EQ(Form1->Caption(), name);
     EXPECT_EQ(Form1->OpenDialog1->FileName(), name);
