@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             case 8: {
                 const double v = number();
-                (void)axis->PixelToValue(static_cast<int>(std::fmod(std::fabs(v), 1e6)));
+                const int pixel = std::isfinite(v) ? static_cast<int>(std::fmod(v, 1e6)) : 0;
+                (void)axis->PixelToValue(pixel);
                 break;
             }
             case 9: {
