@@ -7,7 +7,7 @@ qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libqcustomplot-dev
 fonts-liberation2 fonts-dejavu-core fontconfig"
 # Tests only: the libFuzzer build (scripts/fuzz.sh) and the end-to-end run under Xvfb.
-PACKAGES="$PACKAGES clang libclang-rt-14-dev xvfb xauth xdotool"
+PACKAGES="$PACKAGES clang libclang-rt-14-dev xvfb xdotool x11-apps"
 
 missing=""
 for p in $PACKAGES; do
