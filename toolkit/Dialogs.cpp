@@ -109,7 +109,9 @@ public:
     bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override
     {
         QFileDialog dialog(QApplication::activeWindow(), Cp1251ToQString(request.Title),
-                           FileNameToQString(request.InitialDir));
+                           FileNameSurvivesQt(request.InitialDir)
+                               ? FileNameToQString(request.InitialDir)
+                               : QString());
         dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         // Whatever name is typed is returned: no existence check, no overwrite question.
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -122,7 +124,10 @@ public:
             const qsizetype index = std::clamp<qsizetype>(request.FilterIndex, 1, filters.size());
             dialog.selectNameFilter(filters[index - 1]);
         }
-        if (!request.FileName.empty()) dialog.selectFile(FileNameToQString(request.FileName));
+        // A name Qt cannot hold as it is would be offered as another file's name: the
+        // dialog then starts without one.
+        if (!request.FileName.empty() && FileNameSurvivesQt(request.FileName))
+            dialog.selectFile(FileNameToQString(request.FileName));
         if (dialog.exec() != QDialog::Accepted) return false;
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return false;

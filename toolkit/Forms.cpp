@@ -1,5 +1,6 @@
 #include "toolkit/Forms.h"
 
+#include <QBackingStore>
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -192,9 +193,17 @@ void TForm::SaveImage(const std::string& fileName)
         Show();
     }
     // Drawn straight into the one picture that is written: no pixmap, no converted copy
-    // and no bitmap beside it (a 16384-pixel square is 1 GiB a copy).
+    // and no bitmap beside it (a 16384-pixel square is 1 GiB a copy). A shown window's
+    // own backing store already is that picture once repainted: it is written as it is.
     QByteArray png;
-    {
+    QBackingStore* store = wasVisible ? w->backingStore() : nullptr;
+    auto* shown = store != nullptr ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+    if (shown != nullptr && shown->size() == w->size() && !shown->hasAlphaChannel()) {
+        w->repaint();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!shown->save(&buffer, "PNG")) png.clear();
+    } else {
         QImage image(w->size(), QImage::Format_RGB32);
         if (!image.isNull()) {
             w->render(&image);

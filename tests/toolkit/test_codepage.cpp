@@ -73,6 +73,8 @@ TEST(FileNames, AreShownAsTheFileSystemNamesThemAndTextAroundAsCp1251)
     for (const Row& row : rows)
         EXPECT_EQ(TextWithFileName(row.text, row.fileName), row.shown);
     EXPECT_TRUE(FileNameSurvivesQt(name));
+    // Bytes that are no UTF-8 cannot pass through a Qt name unchanged.
+    EXPECT_FALSE(FileNameSurvivesQt("/tmp/\xFF\xFE.log"));
 
     TForm form;
     form.SetFileNameCaption(name);
