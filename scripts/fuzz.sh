@@ -25,7 +25,7 @@ for t in $TARGETS; do
   mkdir -p "$work"
   [ -d "tests/fuzz/corpus/$t" ] && cp -n tests/fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
   echo "fuzz: $t for ${SECONDS_EACH}s"
-  if ! "$DIR/tests/$t" -max_total_time="$SECONDS_EACH" -max_len=65536 -timeout=20 -rss_limit_mb=4096 \
+  if ! "$DIR/tests/$t" -max_total_time="$SECONDS_EACH" -max_len=65536 -timeout=60 -rss_limit_mb=4096 \
       -artifact_prefix="$DIR/findings/$t-" -print_final_stats=1 "$work" 2>"$DIR/$t.log"; then
     echo "fuzz: $t found a fault, see $DIR/$t.log and $DIR/findings/" >&2
     tail -40 "$DIR/$t.log" >&2

@@ -84,7 +84,7 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
     const std::string typed = "0123456789abcdefx$:-: ";
 #ifdef __SANITIZE_ADDRESS__
     // Within half a minute under the sanitizers as well.
-    const int actions = 1200;
+    const int actions = 2000;
 #else
     const int actions = 2500;
 #endif
