@@ -10,10 +10,12 @@ qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
 fonts-liberation2 fonts-dejavu-core fontconfig"
 # dpkg-shlibdeps works out the .deb's dependencies (scripts/package.sh).
 PACKAGE_PACKAGES="dpkg-dev"
-# The package check (packaging/check-package.sh) is a test too.
+# The package check (packaging/check-package.sh) is a test too, and so are the
+# libFuzzer build (scripts/fuzz.sh) and the end-to-end run under Xvfb.
 TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
 $PACKAGE_PACKAGES lintian desktop-file-utils appstream
-gtkwave"
+gtkwave
+clang libclang-rt-14-dev xvfb xdotool x11-apps"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.
 BENCH_PACKAGES="libqcustomplot-dev"
 

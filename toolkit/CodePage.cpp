@@ -1,6 +1,7 @@
 #include "toolkit/CodePage.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <array>
@@ -131,4 +132,32 @@ QString SanitizeForCp1251(const QString& text)
         result.append(QLatin1Char('?'));
     }
     return result;
+}
+
+QString FileNameToQString(const std::string& fileName)
+{
+    return QFile::decodeName(QByteArray(fileName.data(), static_cast<qsizetype>(fileName.size())));
+}
+
+std::string QStringToFileName(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+bool FileNameSurvivesQt(const std::string& fileName)
+{
+    return QStringToFileName(FileNameToQString(fileName)) == fileName;
+}
+
+QString TextWithFileName(const std::string& text, const std::string& fileName)
+{
+    const size_t at = fileName.empty() ? std::string::npos : text.rfind(fileName);
+    if (at == std::string::npos) return Cp1251ToQString(text);
+    return Cp1251ToQString(std::string_view(text).substr(0, at)) + FileNameToQString(fileName) +
+           Cp1251ToQString(std::string_view(text).substr(at + fileName.size()));
+}
+
+std::string TextWithFileNameToUtf8(const std::string& text, const std::string& fileName)
+{
+    return TextWithFileName(text, fileName).toStdString();
 }

@@ -15,3 +15,13 @@ std::string QStringToCp1251(const QString& text, bool paragraphsAsCrLf = false);
 QString SanitizeForCp1251(const QString& text);
 // Whether Ch has a byte of its own in cp1251.
 bool IsCp1251Char(QChar ch);
+
+// File names: the file system's bytes to Qt's name and back (QFile's own rule).
+QString FileNameToQString(const std::string& fileName);
+std::string QStringToFileName(const QString& name);
+// Whether Qt's name for FileName gives the same bytes back, so a Qt call reaches
+// that very file and no other.
+bool FileNameSurvivesQt(const std::string& fileName);
+// Cp1251 Text holding FileName's bytes verbatim (the last place they occur): the
+// name shown as the file system names it, the rest as cp1251 text.
+QString TextWithFileName(const std::string& text, const std::string& fileName);

@@ -112,7 +112,9 @@ public:
     bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override
     {
         QFileDialog dialog(QApplication::activeWindow(), Cp1251ToQString(request.Title),
-                           Cp1251ToQString(request.InitialDir));
+                           FileNameSurvivesQt(request.InitialDir)
+                               ? FileNameToQString(request.InitialDir)
+                               : QString());
         dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         // Whatever name is typed is returned: no existence check, no overwrite question.
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -125,18 +127,21 @@ public:
             const qsizetype index = std::clamp<qsizetype>(request.FilterIndex, 1, filters.size());
             dialog.selectNameFilter(filters[index - 1]);
         }
-        if (!request.FileName.empty()) dialog.selectFile(Cp1251ToQString(request.FileName));
+        // A name Qt cannot hold as it is would be offered as another file's name: the
+        // dialog then starts without one.
+        if (!request.FileName.empty() && FileNameSurvivesQt(request.FileName))
+            dialog.selectFile(FileNameToQString(request.FileName));
         if (dialog.exec() != QDialog::Accepted) return false;
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return false;
-        fileName = QStringToCp1251(files.first());
+        fileName = QStringToFileName(files.first());
         return true;
     }
 
     TModalResult Confirm(const TMessageBoxRequest& request) override
     {
         TClosableMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
-                                Cp1251ToQString(request.Message));
+                                TextWithFileName(request.Message, request.FileName));
         std::vector<std::pair<QAbstractButton*, TMsgDlgBtn>> buttons;
         for (int b = mbYes; b <= mbIgnore; ++b) {
             const auto button = static_cast<TMsgDlgBtn>(b);
@@ -161,7 +166,7 @@ private:
     static void Show(const TMessageBoxRequest& request)
     {
         QMessageBox box(IconOf(request.Type), Cp1251ToQString(request.Title),
-                        Cp1251ToQString(request.Message), QMessageBox::Ok);
+                        TextWithFileName(request.Message, request.FileName), QMessageBox::Ok);
         box.exec();
     }
 };
@@ -243,11 +248,12 @@ void ShowMessage(const std::string& message)
     CurrentDialogProvider()->Information(request);
 }
 
-void ShowErrorBox(const std::string& message)
+void ShowErrorBox(const std::string& message, const std::string& fileName)
 {
     TMessageBoxRequest request;
     request.Title = Application->Title();
     request.Message = message;
+    request.FileName = fileName;
     request.Type = mtError;
     CurrentDialogProvider()->Error(request);
 }

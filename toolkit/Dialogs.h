@@ -26,7 +26,8 @@ constexpr TModalResult mrIgnore = 5;
 constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
-// What a file dialog is asked to show. All texts are cp1251.
+// What a file dialog is asked to show. All texts are cp1251; InitialDir and FileName
+// (here and as chosen) are file names, the file system's bytes.
 struct TFileDialogRequest
 {
     bool Save = false;
@@ -50,6 +51,9 @@ struct TMessageBoxRequest
     // Default and cancel button (Enter and Escape).
     TMsgDlgBtn DefaultButton = mbOK;
     TMsgDlgBtn CancelButton = mbOK;
+    // A file name (the file system's bytes) that Message holds verbatim: shown as the
+    // file system names it, not as cp1251. Empty when the message names none.
+    std::string FileName;
 };
 
 class TDialogProvider
@@ -128,5 +132,6 @@ TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgBut
                         int helpContext = 0);
 // An information box: the application's title, no icon, one "OK" button.
 void ShowMessage(const std::string& message);
-// The error box: the application's title, stop icon, one "OK" button.
-void ShowErrorBox(const std::string& message);
+// The error box: the application's title, stop icon, one "OK" button. FileName: the
+// file name Message holds, if any (see TMessageBoxRequest).
+void ShowErrorBox(const std::string& message, const std::string& fileName = std::string());

@@ -1,6 +1,8 @@
 #include "toolkit/Forms.h"
 
 #include <QDropEvent>
+#include <QBackingStore>
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QUrl>
+#include <cerrno>
 #include <cstdio>
 
 #include "toolkit/CodePage.h"
@@ -16,6 +19,8 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms_p.h"
 #include "toolkit/Graphics_p.h"
+#include "toolkit/SysUtils.h"
+#include "toolkit/TextFile.h"
 
 namespace {
 
@@ -80,8 +85,8 @@ std::vector<std::string> LocalFiles(const QMimeData* data)
     std::vector<std::string> names;
     if (data == nullptr || !data->hasUrls()) return names;
     for (const QUrl& url : data->urls())
-        // The name as the file dialogs hand names over.
-        if (url.isLocalFile()) names.push_back(QStringToCp1251(url.toLocalFile()));
+        // The name as the file system has it, as the file dialogs hand names over.
+        if (url.isLocalFile()) names.push_back(QStringToFileName(url.toLocalFile()));
     return names;
 }
 
@@ -182,6 +187,12 @@ void TForm::SetCaption(const std::string& value)
     ControlWidget(this)->setWindowTitle(Cp1251ToQString(value));
 }
 
+void TForm::SetFileNameCaption(const std::string& fileName)
+{
+    FCaption = fileName;
+    ControlWidget(this)->setWindowTitle(FileNameToQString(fileName));
+}
+
 void TForm::ApplyColor()
 {
     QWidget* w = ControlWidget(this);
@@ -273,16 +284,40 @@ void TForm::GrabImage(TBitmap& bitmap)
     painter.drawImage(0, 0, image);
 }
 
-bool TForm::SaveImage(const std::string& fileName)
+void TForm::SaveImage(const std::string& fileName)
 {
-    TBitmap bitmap;
-    GrabImage(bitmap);
-    try {
-        bitmap.SaveToFile(fileName);
-    } catch (const Exception&) {
-        return false;
+    QWidget* w = ControlWidget(this);
+    const bool wasVisible = w->isVisible();
+    if (!wasVisible) {
+        w->setAttribute(Qt::WA_DontShowOnScreen, true);
+        Show();
     }
-    return true;
+    // Drawn straight into the one picture that is written: no pixmap, no converted copy
+    // and no bitmap beside it (a 16384-pixel square is 1 GiB a copy). A shown window's
+    // own backing store already is that picture once repainted: it is written as it is.
+    QByteArray png;
+    QBackingStore* store = wasVisible ? w->backingStore() : nullptr;
+    auto* shown = store != nullptr ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+    if (shown != nullptr && shown->size() == w->size() && !shown->hasAlphaChannel()) {
+        w->repaint();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!shown->save(&buffer, "PNG")) png.clear();
+    } else {
+        QImage image(w->size(), QImage::Format_RGB32);
+        if (!image.isNull()) {
+            w->render(&image);
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            if (!image.save(&buffer, "PNG")) png.clear();
+        }
+    }
+    if (!wasVisible) {
+        Hide();
+        w->setAttribute(Qt::WA_DontShowOnScreen, false);
+    }
+    if (png.isEmpty()) throw EFCreateError(fileName, ENOMEM);
+    WriteTextFile(fileName, {std::string_view(png.constData(), static_cast<size_t>(png.size()))});
 }
 
 // ---- TApplication
@@ -377,7 +412,9 @@ std::string TApplication::ExceptionBoxText(const std::string& message)
 
 void TApplication::ShowException(const std::exception& e)
 {
-    ShowErrorBox(ExceptionBoxText(e.what()));
+    const auto* fileError = dynamic_cast<const EFileError*>(&e);
+    ShowErrorBox(ExceptionBoxText(e.what()),
+                 fileError != nullptr ? fileError->FileName() : std::string());
 }
 
 void TApplication::HandleException(std::exception_ptr e)

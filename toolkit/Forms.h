@@ -52,6 +52,8 @@ public:
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);
+    // A file name (the file system's bytes) as the caption, shown as it is named there.
+    void SetFileNameCaption(const std::string& fileName);
 
     // Runs OnCreate once (an exception in it goes to the error box). TApplication::
     // CreateForm calls it after the caller's pointer is set; forms made with new call it.
@@ -70,8 +72,9 @@ public:
 
     // The window with all its children as the screen would show it.
     void GrabImage(TBitmap& bitmap);
-    // Same, written as a PNG file (cp1251 name); false when it cannot be written.
-    bool SaveImage(const std::string& fileName);
+    // Same, written as a PNG file (a file name: the file system's bytes), atomically;
+    // EFCreateError (with errno) when it cannot be written.
+    void SaveImage(const std::string& fileName);
 
     TNotifyEvent OnCreate;
     TCloseEvent OnClose;

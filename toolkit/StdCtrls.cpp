@@ -240,6 +240,7 @@ void TMemoStrings::SetText(const std::string& value)
 void TMemoStrings::LoadFromFile(const std::string& fileName)
 {
     TLoadedText loaded = ReadTextFile(fileName, FMemo->EffectiveMaxLength());
+    FCutLine = loaded.CutLine;
     if (loaded.TooLong) {
         Clear();
         ThrowCapacity();

@@ -120,6 +120,8 @@ public:
     // target renamed over it. Anything but a regular file as target, and every
     // failure, raises EFCreateError and leaves the old file as it was.
     void SaveToFile(const std::string& fileName) const;
+    // After LoadFromFile: the 0-based line a NUL byte cut the file's text at, else -1.
+    int CutLine() const { return FCutLine; }
     // The whole text, CR LF between lines (a copy).
     std::string Text() const { return FBuffer.Text(); }
     void SetText(const std::string& value);
@@ -132,6 +134,7 @@ private:
     bool Holds(std::string_view text) const;
 
     TMemo* FMemo = nullptr;
+    int FCutLine = -1;
     TTextBuffer FBuffer;
     TTextHistory FHistory;
     // Count() is asked once per line by loops over the lines.

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 std::string Format(const char* format, ...)
@@ -27,12 +28,23 @@ EListError EListError::IndexOutOfBounds(long index)
     return EListError(Format("List index out of bounds (%ld)", index));
 }
 
-EFOpenError::EFOpenError(const std::string& fileName)
-    : Exception(Format("Cannot open file %s", fileName.c_str()))
+EFileError::EFileError(const char* format, const std::string& fileName, int errorCode)
+    : Exception(Format(format, fileName.c_str())), FFileName(fileName), FErrorCode(errorCode)
 {
 }
 
-EFCreateError::EFCreateError(const std::string& fileName)
-    : Exception(Format("Cannot create file %s", fileName.c_str()))
+std::string EFileError::MessageWithReason() const
+{
+    if (FErrorCode == 0) return Message();
+    return Message() + ": " + std::strerror(FErrorCode);
+}
+
+EFOpenError::EFOpenError(const std::string& fileName, int errorCode)
+    : EFileError("Cannot open file %s", fileName, errorCode)
+{
+}
+
+EFCreateError::EFCreateError(const std::string& fileName, int errorCode)
+    : EFileError("Cannot create file %s", fileName, errorCode)
 {
 }

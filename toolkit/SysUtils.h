@@ -41,16 +41,33 @@ public:
     EOutOfMemory() : Exception("Out of memory") {}
 };
 
-class EFOpenError : public Exception
+// A failure to open or create a file. The message names the file as its bytes in the
+// file system (not cp1251), so whoever shows it shows FileName() as the file system
+// names it; ErrorCode() is the system's errno, 0 when there is none.
+class EFileError : public Exception
 {
 public:
-    explicit EFOpenError(const std::string& fileName);
+    EFileError(const char* format, const std::string& fileName, int errorCode);
+    const std::string& FileName() const { return FFileName; }
+    int ErrorCode() const { return FErrorCode; }
+    // The message, and the system's reason after a colon when there is one.
+    std::string MessageWithReason() const;
+
+private:
+    std::string FFileName;
+    int FErrorCode = 0;
 };
 
-class EFCreateError : public Exception
+class EFOpenError : public EFileError
 {
 public:
-    explicit EFCreateError(const std::string& fileName);
+    explicit EFOpenError(const std::string& fileName, int errorCode = 0);
+};
+
+class EFCreateError : public EFileError
+{
+public:
+    explicit EFCreateError(const std::string& fileName, int errorCode = 0);
 };
 
 class EInvalidOperation : public Exception

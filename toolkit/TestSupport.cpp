@@ -243,7 +243,7 @@ bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, 
     QList<QUrl> urls;
     QStringList lines;
     for (const std::string& name : fileNames) {
-        urls << QUrl::fromLocalFile(Cp1251ToQString(name));
+        urls << QUrl::fromLocalFile(FileNameToQString(name));
         lines << urls.back().toString();
     }
     data.setUrls(urls);

@@ -1,13 +1,13 @@
 #include "toolkit/TextFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "toolkit/CodePage_p.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
 #include "toolkit/SysUtils.h"
 
 bool TLineBreakNormaliser::Feed(const char* data, size_t size)
@@ -60,21 +60,95 @@ void TLineBreakNormaliser::Finish()
     FPendingCR = false;
 }
 
+namespace {
+
+// Closes a descriptor on every way out.
+class TFileDescriptor
+{
+public:
+    explicit TFileDescriptor(int fd) : FFd(fd) {}
+    ~TFileDescriptor()
+    {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    int Get() const { return FFd; }
+    // Closes now and reports the result: a late write error may show only here.
+    int Close()
+    {
+        const int fd = FFd;
+        FFd = -1;
+        return ::close(fd);
+    }
+
+private:
+    int FFd = -1;
+};
+
+// A name with a NUL would open a shorter, different name.
+bool UsableName(const std::string& fileName)
+{
+    return !fileName.empty() && fileName.find('\0') == std::string::npos;
+}
+
+int CountLineBreaks(const std::string& text)
+{
+    int count = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++count;
+    return count;
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
 TLoadedText ReadTextFile(const std::string& fileName, size_t limit)
 {
-    // There are no share modes here to keep writers out; the file is read in one pass.
-    QFile file(Cp1251ToQString(fileName));
-    if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly))
-        throw EFOpenError(fileName);
+    if (!UsableName(fileName)) throw EFOpenError(fileName, fileName.empty() ? ENOENT : EINVAL);
+    // Opened without blocking, so that a FIFO nobody writes to does not hang the open;
+    // the flag is cleared at once, so that a pipe with a writer is read to its end.
+    TFileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) throw EFOpenError(fileName, errno);
+    struct stat status
+    {
+    };
+    if (::fstat(file.Get(), &status) != 0) throw EFOpenError(fileName, errno);
+    if (S_ISDIR(status.st_mode)) throw EFOpenError(fileName, EISDIR);
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw EFOpenError(fileName, errno);
+
     TLoadedText loaded;
     std::string& text = loaded.Text;
-    text.reserve(std::min(static_cast<size_t>(std::max<qint64>(file.size(), 0)), limit) + 64);
+    if (S_ISREG(status.st_mode))
+        text.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), limit) + 64);
     TLineBreakNormaliser normaliser(text);
     std::vector<char> buffer(size_t{1} << 20);
     // Reading ends at a NUL: what follows can never reach the view.
     for (;;) {
-        const qint64 n = file.read(buffer.data(), static_cast<qint64>(buffer.size()));
-        if (n < 0) throw EFOpenError(fileName);
+        const ssize_t n = ::read(file.Get(), buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFOpenError(fileName, errno);
+        }
         if (n == 0) break;
         const bool more = normaliser.Feed(buffer.data(), static_cast<size_t>(n));
         if (text.size() > limit) break;
@@ -85,27 +159,64 @@ TLoadedText ReadTextFile(const std::string& fileName, size_t limit)
     if (text.size() > limit) {
         loaded = TLoadedText();
         loaded.TooLong = true;
+    } else if (loaded.CutAtNul) {
+        loaded.CutLine = CountLineBreaks(text);
     }
     return loaded;
 }
 
 void WriteTextFile(const std::string& fileName, const std::vector<std::string_view>& pieces)
 {
-    const QString name = Cp1251ToQString(fileName);
-    if (fileName.empty()) throw EFCreateError(fileName);
-    // QSaveFile would replace a device node or fail oddly on a folder: refuse first.
-    std::error_code ec;
-    const auto status = std::filesystem::status(QFile::encodeName(name).toStdString(), ec);
-    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw EFCreateError(fileName);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) throw EFCreateError(fileName);
-    for (const std::string_view piece : pieces) {
-        if (file.write(piece.data(), static_cast<qint64>(piece.size())) !=
-            static_cast<qint64>(piece.size())) {
-            file.cancelWriting();
-            throw EFCreateError(fileName);
+    if (!UsableName(fileName)) throw EFCreateError(fileName, fileName.empty() ? ENOENT : EINVAL);
+    // A link is followed, so that the link stays and the file it names gets the text.
+    std::string target = fileName;
+    struct stat status
+    {
+    };
+    if (::lstat(fileName.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
         }
     }
-    if (!file.commit()) throw EFCreateError(fileName);
+    bool exists = false;
+    if (::stat(target.c_str(), &status) == 0) {
+        exists = true;
+        // A temporary renamed over a device node or a folder would replace it.
+        if (!S_ISREG(status.st_mode))
+            throw EFCreateError(fileName, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    } else if (errno != ENOENT) {
+        throw EFCreateError(fileName, errno);
+    }
+
+    const size_t slash = target.rfind('/');
+    std::string temporary =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+        ".logview-save-XXXXXX";
+    TFileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.Get() < 0) throw EFCreateError(fileName, errno);
+    auto fail = [&](int error) {
+        if (file.Get() >= 0) file.Close();
+        ::unlink(temporary.c_str());
+        throw EFCreateError(fileName, error);
+    };
+
+    for (const std::string_view piece : pieces)
+        if (!WriteAll(file.Get(), piece.data(), piece.size())) fail(errno);
+    if (exists) {
+        if (::fchmod(file.Get(), status.st_mode & 07777) != 0) fail(errno);
+        // Only the owner or root may give a file away; a plain user keeps it as the old
+        // file's permissions allow.
+        if (::fchown(file.Get(), status.st_uid, status.st_gid) != 0) {
+        }
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(file.Get(), 0666 & ~mask) != 0) fail(errno);
+    }
+    // Data that only the disk's own write-back would fail on fails here, before the
+    // rename could put a short file in the old one's place.
+    if (::fsync(file.Get()) != 0) fail(errno);
+    if (file.Close() != 0) fail(errno);
+    if (::rename(temporary.c_str(), target.c_str()) != 0) fail(errno);
 }

@@ -31,13 +31,20 @@ struct TLoadedText
     std::string Text;
     // A NUL ended the reading before the end of the file.
     bool CutAtNul = false;
+    // When cut: the 0-based line the NUL was met in (its start is kept); else -1.
+    int CutLine = -1;
     // The text would have been longer than the limit; Text is then empty.
     bool TooLong = false;
 };
 
-// Reads FileName whole. Raises EFOpenError when it cannot be read.
+// File names are the file system's bytes, never cp1251.
+//
+// Reads FileName whole; a FIFO nobody writes to gives an empty text at once. Raises
+// EFOpenError (with errno) when it cannot be read.
 TLoadedText ReadTextFile(const std::string& fileName, size_t limit);
-// Writes the pieces one after another, atomically: a temporary file beside the target
-// renamed over it. Anything but a regular file as target, and every failure, raises
-// EFCreateError and leaves the old file as it was.
+// Writes the pieces one after another, atomically: a temporary file beside the target,
+// written, synced and closed with every result checked, then renamed over it (a link is
+// followed; the target's permissions are kept). Anything but a regular file as target,
+// and every failure (a full disk included), raises EFCreateError with errno and leaves
+// the old file as it was.
 void WriteTextFile(const std::string& fileName, const std::vector<std::string_view>& pieces);

@@ -3,9 +3,13 @@
 // Exit status: 0 built, 1 a bad line stopped the build, 2 a file could not be read
 // (or the picture not written), 64 wrong usage. With --vcd: 1 when any line was bad (the
 // others are converted all the same), 2 when the file could not be read or the dump written.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "toolkit/CodePage.h"
@@ -32,16 +36,52 @@ public:
     {
         Informations.push_back(request.Message);
     }
-    void Error(const TMessageBoxRequest& request) override { Errors.push_back(request.Message); }
+    void Error(const TMessageBoxRequest& request) override { Errors.push_back(request); }
 
     std::vector<std::string> Informations;
-    std::vector<std::string> Errors;
+    std::vector<TMessageBoxRequest> Errors;
 };
 
-void PrintError(const std::string& cp1251Text)
+void PrintError(const std::string& cp1251Text, const std::string& fileName = std::string())
 {
-    std::fprintf(stderr, "%s\n", Cp1251ToUtf8(cp1251Text).c_str());
+    std::fprintf(stderr, "%s\n", TextWithFileNameToUtf8(cp1251Text, fileName).c_str());
 }
+
+// A file error with the system's reason, the name as the file system has it.
+void PrintError(const std::exception& e)
+{
+    if (const auto* fileError = dynamic_cast<const EFileError*>(&e))
+        PrintError(fileError->MessageWithReason(), fileError->FileName());
+    else
+        PrintError(e.what());
+}
+
+// Qt warns on stderr when the session has no runtime folder; the tool then gets a
+// private one of its own for the run, so that stderr carries only its own messages.
+class TRuntimeDir
+{
+public:
+    TRuntimeDir()
+    {
+        const char* current = std::getenv("XDG_RUNTIME_DIR");
+        if (current != nullptr && *current != '\0') return;
+        std::string pattern = (std::filesystem::temp_directory_path() / "logview-render-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) return;
+        FPath = pattern;
+        setenv("XDG_RUNTIME_DIR", FPath.c_str(), 1);
+    }
+    ~TRuntimeDir()
+    {
+        if (FPath.empty()) return;
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    TRuntimeDir(const TRuntimeDir&) = delete;
+    TRuntimeDir& operator=(const TRuntimeDir&) = delete;
+
+private:
+    std::string FPath;
+};
 
 void PrintPoints(int seriesNumber, const TChartSeries& series, std::string& out)
 {
@@ -81,13 +121,17 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     Form1->Edit2->SetText(Utf8ToCp1251(options.BitText2));
     dialogs.Informations.clear();
 
-    const std::string fileName = Utf8ToCp1251(options.FileName);
+    // The name goes on as the shell gave it: the file system's bytes.
+    const std::string& fileName = options.FileName;
     try {
         Form1->LoadStartupFile(fileName);
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        PrintError(e);
         return reCannotRead;
     }
+    if (const int cutLine = Form1->Memo1->Lines()->CutLine(); cutLine >= 0)
+        std::fprintf(stderr, "%s:%d: text cut at a NUL byte, the rest of the file not read\n",
+                     fileName.c_str(), cutLine + 1);
 
     int status = reOk;
     const TWaveformBuildResult& build = Form1->LastBuild();
@@ -119,14 +163,18 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
             ZoomChart1(options.ZoomFrom, options.ZoomTo);
             Application->ProcessMessages();
         }
-        if (!options.PngPath.empty() && !Form1->SaveImage(Utf8ToCp1251(options.PngPath))) {
-            std::fprintf(stderr, "Cannot create file %s\n", options.PngPath.c_str());
-            status = reCannotRead;
+        if (!options.PngPath.empty()) {
+            try {
+                Form1->SaveImage(options.PngPath);
+            } catch (const std::exception& e) {
+                PrintError(e);
+                status = reCannotRead;
+            }
         }
     }
     // Errors the window would have shown in a box (none expected after the load).
-    for (const std::string& message : dialogs.Errors)
-        PrintError(message);
+    for (const TMessageBoxRequest& error : dialogs.Errors)
+        PrintError(error.Message, error.FileName);
     return status;
 }
 
@@ -135,9 +183,9 @@ int RunVcd(const TRenderOptions& options)
 {
     TLoadedText loaded;
     try {
-        loaded = ReadTextFile(Utf8ToCp1251(options.FileName), TMemoStrings::Capacity);
+        loaded = ReadTextFile(options.FileName, TMemoStrings::Capacity);
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        PrintError(e);
         return reCannotRead;
     }
     if (loaded.TooLong) {
@@ -150,9 +198,9 @@ int RunVcd(const TRenderOptions& options)
         std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), line + 1, message.c_str());
     const std::string dump = WriteVcd(read.Samples, options.Timescale);
     try {
-        WriteTextFile(Utf8ToCp1251(options.VcdPath), {std::string_view(dump)});
-    } catch (const std::exception&) {
-        std::fprintf(stderr, "Cannot create file %s\n", options.VcdPath.c_str());
+        WriteTextFile(options.VcdPath, {std::string_view(dump)});
+    } catch (const std::exception& e) {
+        PrintError(e);
         return reCannotRead;
     }
     return read.BadLines.empty() ? reOk : reDataError;
@@ -176,6 +224,7 @@ int main(int argc, char** argv)
     if (!parsed.Options.VcdPath.empty()) return RunVcd(parsed.Options);
 
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const TRuntimeDir runtimeDir;
     // The platform sees only the program name, so that no file name is taken for
     // one of its own options.
     int platformArgc = 1;

@@ -1,6 +1,10 @@
 #include "viewer/Unit1.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "toolkit/CodePage.h"
+#include "toolkit/SysUtils.h"
 
 TForm1* Form1 = nullptr;
 uint8_t DataModified = 0;
@@ -23,6 +27,23 @@ const std::string& SaveQuestion()
 {
     static const std::string text = Utf8ToCp1251("Инфа менялась. Сохранить?");
     return text;
+}
+
+std::string CutNotice(int cutLine)
+{
+    return Format(Utf8ToCp1251("В файле встретился нулевой байт: текст обрезан на строке %d, "
+                               "дальше файл не прочитан.")
+                      .c_str(),
+                  cutLine + 1);
+}
+
+std::string ReplaceCutQuestion(int cutLine)
+{
+    return Format(Utf8ToCp1251("Этот файл был загружен не полностью (текст обрезан на строке "
+                               "%d). Сохранение заменит всё его содержимое, и то, что шло "
+                               "после обрезки. Заменить?")
+                      .c_str(),
+                  cutLine + 1);
 }
 
 void ApplyChartSettings(TChart* chart)
@@ -189,11 +210,42 @@ void TForm1::LoadStartupFile(const std::string& fileName)
 {
     OpenDialog1->SetFileName(fileName);
     Memo1->Lines()->Clear();
+    NoteLoad(std::string());
     Memo1->Lines()->LoadFromFile(fileName);
-    SetCaption(fileName);
+    SetFileNameCaption(fileName);
+    NoteLoad(fileName);
     Button2->Click();
     Button2->Show();
     DataModified = 0;
+    TellIfCut();
+}
+
+void TForm1::NoteLoad(const std::string& fileName)
+{
+    FCutLine = fileName.empty() ? -1 : Memo1->Lines()->CutLine();
+    FCutFileName = FCutLine >= 0 ? fileName : std::string();
+}
+
+void TForm1::TellIfCut()
+{
+    if (FCutLine >= 0) ShowMessage(CutNotice(FCutLine));
+}
+
+bool TForm1::ConfirmReplacingCutFile(const std::string& fileName)
+{
+    if (FCutLine < 0) return true;
+    std::error_code ec;
+    if (!std::filesystem::equivalent(FCutFileName, fileName, ec) || ec) return true;
+    return MessageDlg(ReplaceCutQuestion(FCutLine), mtConfirmation, mbYesNo, 0) == mrYes;
+}
+
+void TForm1::SavedTo(const std::string& fileName)
+{
+    std::error_code ec;
+    if (FCutLine >= 0 && std::filesystem::equivalent(FCutFileName, fileName, ec) && !ec) {
+        FCutLine = -1;
+        FCutFileName.clear();
+    }
 }
 
 void TForm1::FormClose(TObject*, TCloseAction&)
@@ -212,12 +264,15 @@ void TForm1::Button1Click(TObject*)
 void TForm1::LoadChosenFile(const std::string& fileName)
 {
     // The caption comes before the load, so a failed load leaves the new name shown.
-    SetCaption(fileName);
+    SetFileNameCaption(fileName);
     Memo1->Lines()->Clear();
+    NoteLoad(std::string());
     Memo1->Lines()->LoadFromFile(fileName);
+    NoteLoad(fileName);
     Button2->Click();
     Button2->Show();
     DataModified = 0;
+    TellIfCut();
 }
 
 void TForm1::FormShortCut(TObject*, TShortCut shortCut, bool& handled)
@@ -314,5 +369,9 @@ void AskSaveChanges()
 {
     if (MessageDlg(SaveQuestion(), mtConfirmation, mbYesNo, 0) != mrYes) return;
     if (!Form1->SaveDialog1->Execute()) return;
-    Form1->Memo1->Lines()->SaveToFile(Form1->SaveDialog1->FileName());
+    const std::string fileName = Form1->SaveDialog1->FileName();
+    // Saving over a file that was read only up to a NUL would lose what followed it.
+    if (!Form1->ConfirmReplacingCutFile(fileName)) return;
+    Form1->Memo1->Lines()->SaveToFile(fileName);
+    Form1->SavedTo(fileName);
 }

@@ -65,15 +65,26 @@ public:
     // What the last waveform build gave; a tool reports the failing line from it.
     const TWaveformBuildResult& LastBuild() const { return FLastBuild; }
 
+    // A file loaded cut at a NUL: whether saving to FileName may replace it (asked when
+    // it is that file), and that a save made it whole.
+    bool ConfirmReplacingCutFile(const std::string& fileName);
+    void SavedTo(const std::string& fileName);
+
     std::string ClassName() const override { return "TForm1"; }
 
 private:
+    void NoteLoad(const std::string& fileName);
+    void TellIfCut();
+
     void BuildLayout();
     void CoupleChartsToChart1();
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
 
     TWaveformBuildResult FLastBuild;
+    // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
+    std::string FCutFileName;
+    int FCutLine = -1;
     std::unique_ptr<TWaveLink> FWaveLink;
 
 public:
@@ -86,7 +97,8 @@ extern TForm1* Form1;
 // 1 when the text view changed since the last load, else 0.
 extern uint8_t DataModified;
 
-// The program's arguments after its own path, as the shell split them, in cp1251.
+// The program's arguments after its own path, as the shell split them: file names,
+// the file system's bytes.
 // Set by the start routine before the main window is created; FormCreate reads it.
 extern std::vector<std::string> ProgramArguments;
 

@@ -5,10 +5,10 @@
 int main(int argc, char** argv)
 {
     Application->Initialize(argc, argv);
-    // The shell has split the command line already; the application hands the
-    // arguments over in cp1251, the program's own text.
-    for (int i = 1; i <= Application->ParamCount(); ++i)
-        ProgramArguments.push_back(Application->ParamStr(i));
+    // The shell has split the command line already. The arguments are file names and
+    // stay the file system's bytes (the platform has taken out its own options).
+    for (int i = 1; i < argc; ++i)
+        ProgramArguments.push_back(argv[i]);
     Application->CreateForm(Form1);
     Application->Run();
     return 0;

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include "toolkit/CodePage.h"
+#include "toolkit/CodePage_p.h"
+#include "toolkit/Controls_p.h"
+#include "toolkit/Forms.h"
 
 TEST(CodePage, EveryByteSurvivesTheWayThroughUnicode)
 {
@@ -49,4 +54,30 @@ TEST(CodePage, CharactersWithoutAByteBecomeQuestionMarks)
     };
     for (const auto& row : rows)
         EXPECT_EQ(Utf8ToCp1251(row.utf8), row.cp1251) << row.name;
+}
+
+TEST(FileNames, AreShownAsTheFileSystemNamesThemAndTextAroundAsCp1251)
+{
+    const std::string name = "/tmp/日本語 данные.log";
+    struct Row
+    {
+        std::string text, fileName;
+        QString shown;
+    } rows[] = {
+        {"Cannot open file " + name + ".", name,
+         QString::fromUtf8("Cannot open file /tmp/日本語 данные.log.")},
+        {"\xCF\xF3\xF2\xFC " + name, name, QString::fromUtf8("Путь /tmp/日本語 данные.log")},
+        // No name marked: all of it is cp1251 text.
+        {"\xCF\xF3\xF2\xFC", "", QString::fromUtf8("Путь")},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(TextWithFileName(row.text, row.fileName), row.shown);
+    EXPECT_TRUE(FileNameSurvivesQt(name));
+    // Bytes that are no UTF-8 cannot pass through a Qt name unchanged.
+    EXPECT_FALSE(FileNameSurvivesQt("/tmp/\xFF\xFE.log"));
+
+    TForm form;
+    form.SetFileNameCaption(name);
+    EXPECT_EQ(form.Caption(), name);
+    EXPECT_EQ(ControlWidget(&form)->windowTitle(), QString::fromUtf8(name.c_str()));
 }

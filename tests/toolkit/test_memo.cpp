@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include <QApplication>
 #include <QClipboard>
@@ -272,14 +276,57 @@ TEST_F(MemoTest, SaveRefusesWhatIsNotARegularFileAndLeavesItAlone)
     EXPECT_EQ(after.st_rdev, before.st_rdev);
 }
 
+// Files may grow to Limit bytes for the scope (the write then fails with EFBIG, as on a
+// full disk), the signal that would kill the process ignored.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &FOld);
+        FOldSignal = signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = FOld;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        signal(SIGXFSZ, FOldSignal);
+    }
+
+private:
+    rlimit FOld{};
+    void (*FOldSignal)(int) = nullptr;
+};
+
 TEST_F(MemoTest, FailedSaveLeavesTheOldFileUntouched)
 {
+    // Small texts only fill a buffer at first: the failure shows at the flush or not at all.
+    const std::string old(3000, 'o');
+    for (const size_t size : {size_t{5000}, size_t{12000}, size_t{100000}, size_t{3000000}}) {
+        SCOPED_TRACE(size);
+        std::string text;
+        while (text.size() < size)
+            text += "12345:ff\r\n";
+        memo.SetText(text);
+        const std::string name = WriteFile("full.log", old);
+        try {
+            const TFileSizeLimit limit(4096);
+            memo.Lines()->SaveToFile(name);
+            ADD_FAILURE() << "a save beyond the limit reported success";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message(), "Cannot create file " + name);
+            EXPECT_EQ(e.ErrorCode(), EFBIG);
+        }
+        EXPECT_EQ(ReadFile(name), old);
+        // Nothing but the old file is left in its folder.
+        EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(name).parent_path()),
+                                fs::directory_iterator()),
+                  1);
+        fs::remove(name);
+    }
     memo.SetText("new text");
-    // A name at the length limit: the file exists, but no temporary name beside it fits.
-    const std::string longName = WriteFile(std::string(250, 'n'), "old");
-    ASSERT_EQ(ReadFile(longName), "old");
-    EXPECT_THROW(memo.Lines()->SaveToFile(longName), EFCreateError);
-    EXPECT_EQ(ReadFile(longName), "old");
     EXPECT_THROW(memo.Lines()->SaveToFile(PathOf("no/such/folder/x.log")), EFCreateError);
     EXPECT_THROW(memo.Lines()->SaveToFile(""), EFCreateError);
 }
@@ -358,4 +405,36 @@ TEST_F(MemoTest, AMillionLinesLoadAndIndexQuickly)
     EXPECT_LT(seconds, 60.0);
     RecordProperty("load_seconds", std::to_string(seconds));
     std::printf("1,000,000 lines loaded and read in %.2f s\n", seconds);
+}
+
+TEST_F(MemoTest, LoadTellsTheLineANulCutAndNeverWaitsForAWriter)
+{
+    struct Row
+    {
+        const char* name;
+        std::string bytes;
+        int cutLine;
+    } rows[] = {
+        {"no NUL", "a\nb\n", -1},
+        {"NUL first", std::string("\0a\nb", 4), 0},
+        {"NUL in line 3", std::string("a\r\nb\nc\0d\ne", 10), 2},
+        {"NUL after a CR", std::string("a\r\0b", 4), 1},
+        {"NUL after CR LF", std::string("a\r\n\0", 4), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        memo.Lines()->LoadFromFile(WriteFile("cut.log", row.bytes));
+        EXPECT_EQ(memo.Lines()->CutLine(), row.cutLine);
+    }
+
+    // Nobody writes to the FIFO: the load gives an empty text at once instead of
+    // waiting for ever (the alarm ends a hanging test).
+    const std::string fifo = PathOf("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    memo.SetText("old");
+    alarm(20);
+    memo.Lines()->LoadFromFile(fifo);
+    alarm(0);
+    EXPECT_EQ(memo.Lines()->Text(), "");
+    EXPECT_EQ(memo.Lines()->CutLine(), -1);
 }

@@ -2,13 +2,18 @@
 // "Load" with the save prompt, closing, failed saves, and the byte rules of load and save.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "toolkit/CodePage.h"
+#include "toolkit/Forms.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/Unit1.h"
@@ -39,6 +44,30 @@ std::vector<std::pair<double, double>> Points(const TChartSeries& series)
 }
 
 using TPoints = std::vector<std::pair<double, double>>;
+
+// Files may grow to Limit bytes for the scope (a write then fails with EFBIG, as on a
+// full disk), the signal that would kill the process ignored.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &FOld);
+        FOldSignal = signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = FOld;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        signal(SIGXFSZ, FOldSignal);
+    }
+
+private:
+    rlimit FOld{};
+    void (*FOldSignal)(int) = nullptr;
+};
 
 class Workflow : public ::testing::Test
 {
@@ -142,7 +171,8 @@ TEST_F(Workflow, StartWithAPathContainingBlanksAndCyrillicLoadsIt)
 {
     fs::create_directories(Dir / "my data");
     const fs::path path = MakeFile("my data/выборка 1.log", "10:1\r\n20:3\r\n");
-    const std::string name = Utf8ToCp1251(path.string());
+    // File names are the file system's bytes, not cp1251.
+    const std::string name = path.string();
     Start({name});
     EXPECT_EQ(Form1->Caption(), name);
     EXPECT_EQ(Form1->OpenDialog1->FileName(), name);
@@ -355,8 +385,7 @@ TEST_F(Workflow, ClosingAsksOnlyWhenTheTextChanged)
 TEST_F(Workflow, AFailedSaveOnClosingKeepsTheWindowAndTheOldFile)
 {
     const fs::path first = MakeFile("first.log", "10:1\r\n");
-    // A name at the length limit exists, but no temporary name beside it can be made.
-    const fs::path target = MakeFile(std::string(255 - 4, 'k') + ".log", "old content\r\n");
+    const fs::path target = MakeFile("target.log", "old content\r\n");
     ASSERT_EQ(ReadBytes(target), "old content\r\n");
     Start({first.string()});
     Form1->ShowForm();
@@ -366,6 +395,8 @@ TEST_F(Workflow, AFailedSaveOnClosingKeepsTheWindowAndTheOldFile)
     Dialogs.ConfirmAnswers = {mrYes};
     Dialogs.FileAnswers = {target.string()};
     try {
+        // Files may not grow past 4 bytes, as on a full disk.
+        const TFileSizeLimit limit(4);
         Form1->Close();
         ADD_FAILURE() << "the save did not fail";
     } catch (const EFCreateError& e) {
@@ -464,4 +495,85 @@ TEST_F(Workflow, ABitFieldChangeRebuildsAndSwallowsNothingButFailures)
     EXPECT_EQ(Dialogs.Count(TShown::Information), 1);
     EXPECT_EQ(Form1->Series1->PointCount(), 1);
     EXPECT_EQ(DataModified, 0);
+}
+
+TEST_F(Workflow, NamesOutsideCp1251LoadSaveAndShowAsTyped)
+{
+    const fs::path path = MakeFile("日本語.log", "10:1\r\n");
+    Start({path.string()});
+    EXPECT_EQ(Form1->Caption(), path.string());
+    EXPECT_EQ(Form1->Memo1->Text(), "10:1\r\n");
+    Edit("20:3\r\n");
+    const std::string text = Form1->Memo1->Text();
+    ASSERT_NE(text, "10:1\r\n");
+
+    // Save through the prompt under another such name, then open the first one again.
+    const fs::path saved = Dir / "保存 кириллица.log";
+    Dialogs.ConfirmAnswers = {mrYes};
+    Dialogs.FileAnswers = {saved.string(), path.string()};
+    Form1->Button1->Click();
+    EXPECT_EQ(ReadBytes(saved), text);
+    EXPECT_EQ(Form1->Caption(), path.string());
+    EXPECT_EQ(Dialogs.Count(TShown::Error), 0);
+    // Nothing was written under a replaced name.
+    EXPECT_FALSE(fs::exists(Dir / "??.log"));
+    EXPECT_FALSE(fs::exists(Dir / "?? кириллица.log"));
+
+    // A failure names the file with its own bytes, marked as a file name for the box.
+    const std::string missing = (Dir / "無い.log").string();
+    Dialogs.FileAnswers = {missing};
+    Application->HandleException(std::make_exception_ptr(EFOpenError(missing, ENOENT)));
+    ASSERT_EQ(Dialogs.Count(TShown::Error), 1);
+    EXPECT_EQ(Dialogs.Shown.back().Box.Message, "Cannot open file " + missing + ".");
+    EXPECT_EQ(Dialogs.Shown.back().Box.FileName, missing);
+}
+
+TEST_F(Workflow, ANulCutIsToldAndSavingOverTheCutFileAsks)
+{
+    const std::string bytes("10:1\r\n20:0\r\n30:1\0\r\n40:1\r\n", 26);
+    const fs::path cut = MakeFile("cut.log", bytes);
+    Start({cut.string()});
+    EXPECT_EQ(Form1->Memo1->Text(), "10:1\r\n20:0\r\n30:1");
+    ASSERT_EQ(Dialogs.Count(TShown::Information), 1);
+    EXPECT_EQ(Dialogs.LastMessage(TShown::Information),
+              Utf8ToCp1251("В файле встретился нулевой байт: текст обрезан на строке 3, дальше "
+                           "файл не прочитан."));
+    Edit("5");
+
+    const std::string replaceQuestion =
+        Utf8ToCp1251("Этот файл был загружен не полностью (текст обрезан на строке 3). "
+                     "Сохранение заменит всё его содержимое, и то, что шло после обрезки. "
+                     "Заменить?");
+    struct Row
+    {
+        const char* name;
+        std::string target;
+        std::deque<TModalResult> answers;
+        bool asked;
+        bool written;
+    } rows[] = {
+        {"over the cut file, refused", cut.string(), {mrYes, mrNo}, true, false},
+        {"to another file, not asked", (Dir / "other.log").string(), {mrYes}, false, true},
+        {"over the cut file, accepted", cut.string(), {mrYes, mrYes}, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Dialogs.Shown.clear();
+        Dialogs.ConfirmAnswers = row.answers;
+        Dialogs.FileAnswers = {row.target, ""};
+        DataModified = 1;
+        const std::string text = Form1->Memo1->Text();
+        AskSaveChanges();
+        EXPECT_EQ(Dialogs.LastMessage(TShown::Confirm) == replaceQuestion, row.asked);
+        if (row.written)
+            EXPECT_EQ(ReadBytes(row.target), text);
+        else
+            EXPECT_EQ(ReadBytes(row.target), bytes);
+    }
+    // Once saved whole, the file is no longer cut: no more question.
+    Dialogs.Shown.clear();
+    Dialogs.ConfirmAnswers = {mrYes};
+    Dialogs.FileAnswers = {cut.string()};
+    AskSaveChanges();
+    EXPECT_EQ(Dialogs.Count(TShown::Confirm), 1);
 }

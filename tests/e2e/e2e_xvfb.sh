@@ -1,0 +1,115 @@
+#!/bin/sh
+# End to end: the real program on an X server (Xvfb) driven by real mouse and key input
+# (xdotool): open an example, zoom by a left drag on the upper chart, type a line into the
+# text view, load again, answer "save changes?" with Yes, type a file name into the save
+# dialog, and compare the saved bytes. Uses build/logview; skips when Xvfb cannot start.
+set -eu
+cd "$(dirname "$0")/../.."
+ROOT=$(pwd)
+PROGRAM=${LOGVIEW_PROGRAM:-$ROOT/build/logview}
+for tool in Xvfb xdotool xwd; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "e2e: skipped: $tool is not installed (scripts/setup.sh installs it)"
+    exit 0
+  fi
+done
+[ -x "$PROGRAM" ] || { echo "e2e: $PROGRAM is not built" >&2; exit 1; }
+
+WORK=$(mktemp -d)
+XPID=""
+APID=""
+cleanup() {
+  [ -n "$APID" ] && kill "$APID" 2>/dev/null || true
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+# A free display number: the first without a lock file.
+N=90
+while [ -e "/tmp/.X$N-lock" ] || [ -e "/tmp/.X11-unix/X$N" ]; do N=$((N + 1)); done
+Xvfb ":$N" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XPID=$!
+export DISPLAY=":$N"
+i=0
+until xdotool getdisplaygeometry >/dev/null 2>&1; do
+  i=$((i + 1))
+  if [ $i -gt 50 ] || ! kill -0 "$XPID" 2>/dev/null; then
+    echo "e2e: skipped: Xvfb could not start"
+    cat "$WORK/xvfb.log"
+    exit 0
+  fi
+  sleep 0.1
+done
+
+fail() {
+  echo "e2e: FAILED: $*" >&2
+  [ -f "$WORK/app.log" ] && cat "$WORK/app.log" >&2
+  exit 1
+}
+# Waits for a window whose title matches; prints its id.
+window() {
+  timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+# Moves the pointer to X,Y inside window W (keys go where the pointer is: no window manager).
+at() { xdotool mousemove --window "$1" "$2" "$3"; sleep 0.3; }
+
+cp examples/counter.log "$WORK/counter.log"
+SAVED="$WORK/saved by hand.log"
+cd "$WORK"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK" "$PROGRAM" "$WORK/counter.log" >"$WORK/app.log" 2>&1 &
+APID=$!
+W=$(window "counter.log") || true
+[ -n "$W" ] || fail "the main window did not appear"
+sleep 1
+
+# Zoom: a left drag down-right across the upper chart (left of it: the 113 px text view).
+xwd -silent -id "$W" >"$WORK/before.xwd"
+at "$W" 400 90
+xdotool mousedown 1
+for x in 450 500 550 600; do xdotool mousemove --window "$W" "$x" 160; sleep 0.05; done
+xdotool mouseup 1
+sleep 0.5
+kill -0 "$APID" 2>/dev/null || fail "the program ended after the zoom"
+xwd -silent -id "$W" >"$WORK/after.xwd"
+cmp -s "$WORK/before.xwd" "$WORK/after.xwd" && fail "the drag did not zoom (the window looks the same)"
+
+# Type a line at the end of the text view.
+at "$W" 50 200
+xdotool click 1
+xdotool key ctrl+End
+xdotool type --delay 30 "2720:ff"
+xdotool key Return
+sleep 0.5
+
+# Load: "save changes?" Yes (its default button), then the save dialog gets a name.
+at "$W" 45 20
+xdotool click 1
+Q=$(window "Confirm") || true
+[ -n "$Q" ] || fail "no save question"
+at "$Q" 20 20
+xdotool key Return
+sleep 0.5
+D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
+[ -n "$D" ] || D=$(xdotool getactivewindow 2>/dev/null || true)
+[ -n "$D" ] || fail "no save dialog"
+at "$D" 20 20
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$SAVED"
+xdotool key Return
+# The open dialog follows: cancelled.
+sleep 1
+xdotool key Escape
+sleep 0.5
+
+[ -f "$SAVED" ] || fail "nothing was saved under \"$SAVED\""
+# What was loaded (CR LF between lines) plus the typed line.
+sed 's/\r$//; s/$/\r/' "$ROOT/examples/counter.log" >"$WORK/expected"
+printf '2720:ff\r\n' >>"$WORK/expected"
+if ! cmp "$WORK/expected" "$SAVED"; then
+  tail -c 80 "$SAVED" | od -c | tail -n 5 >&2
+  fail "the saved bytes differ"
+fi
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+echo "e2e: 1 passed, 0 failed"
