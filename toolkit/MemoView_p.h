@@ -1,4 +1,5 @@
-// The text view's widget: shows a TTextBuffer, laying out only the lines on screen, and
+// The text view's widget (MemoView.cpp: rows, scrolling, painting; MemoEdit.cpp: caret,
+// editing, keys and mouse): shows a TTextBuffer, laying out only the lines on screen, and
 // edits it as a text field does (caret, selection, clipboard, undo, input methods).
 #pragma once
 
@@ -16,12 +17,18 @@
 class QMenu;
 class QPainter;
 
+// Text that typing may put in: no control characters.
+bool IsPrintableText(const QString& text);
+
 class TMemoView : public TInputForwarder<QAbstractScrollArea>
 {
 public:
     // A line is laid out in slices of this many characters, each wrapping on its own,
     // so that a line of any length costs only the slices shown.
     static constexpr size_t kSlice = 8192;
+    // Room between the frame and the text.
+    static constexpr int kMargin = 4;
+    static constexpr int kTopMargin = 2;
 
     TMemoView(TControlPrivate* priv, TTextBuffer* buffer, TTextHistory* history);
     ~TMemoView() override;
