@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -529,6 +531,100 @@ int TChartSeries::Clicked(int x, int y) const
     (void)x;
     (void)y;
     return -1;
+}
+
+// ---------------------------------------------------------------------------
+// TSeriesBatch
+
+TSeriesBatch::TSeriesBatch(TChartSeries& series) : FSeries(series), FOrder(series.FXValues->Order())
+{
+    const TValueBuffer& xs = series.FXValues->FValues;
+    FDirect = series.OnBeforeAdd || series.OnAfterAdd || !series.FColors.empty() ||
+              !series.FLabels.empty() || series.FYValues->FValues.size() != xs.size();
+    if (FDirect || FOrder == loNone) return;
+    FRunStart = xs.size();
+    while (FRunStart > 0 && !std::isnan(xs[FRunStart - 1]))
+        --FRunStart;
+    // Stored values out of order (placed by index, or under another order) make AddPoint's
+    // scan something other than a binary search: those series take the plain way.
+    for (std::size_t i = FRunStart; i + 1 < xs.size(); ++i)
+        if (!InOrder(xs[i], xs[i + 1])) {
+            FDirect = true;
+            return;
+        }
+}
+
+bool TSeriesBatch::InOrder(double a, double b) const
+{
+    return FOrder == loAscending ? a <= b : a >= b;
+}
+
+void TSeriesBatch::Add(double x, double y)
+{
+    static const std::string noLabel;
+    if (FDirect) {
+        FSeries.AddPoint(x, y, noLabel, clSeriesDefault);
+        return;
+    }
+    TChartValueList& xs = *FSeries.FXValues;
+    TChartValueList& ys = *FSeries.FYValues;
+    const std::size_t count = xs.FValues.size();
+    // AddPoint puts a NaN at the end and never scans back past it: the run before it is final.
+    const bool barrier = FOrder != loNone && std::isnan(x);
+    if (barrier) End();
+    xs.AppendValue(x);
+    try {
+        ys.AppendValue(y);
+    } catch (...) {
+        xs.FValues.erase(count);
+        throw;
+    }
+    if (barrier)
+        FRunStart = count + 1;
+    else if (FOrder != loNone && count > FRunStart && !InOrder(xs.FValues[count - 1], x))
+        FRunUnordered = true;
+    if (FSeries.FActive) FSeries.RequestRepaint();
+}
+
+void TSeriesBatch::End() noexcept
+{
+    if (!FRunUnordered) return;
+    FRunUnordered = false;
+    TValueBuffer& xs = FSeries.FXValues->FValues;
+    TValueBuffer& ys = FSeries.FYValues->FValues;
+    const std::size_t start = FRunStart;
+    const std::size_t n = xs.size() - start;
+    const bool ascending = FOrder == loAscending;
+    // Inserting each point after the last one not beyond it, as AddPoint does, is a stable
+    // sort of the run.
+    try {
+        std::vector<uint32_t> order(n);
+        for (std::size_t i = 0; i < n; ++i)
+            order[i] = static_cast<uint32_t>(i);
+        const double* run = xs.data() + start;
+        std::stable_sort(order.begin(), order.end(), [run, ascending](uint32_t a, uint32_t b) {
+            return ascending ? run[a] < run[b] : run[a] > run[b];
+        });
+        std::vector<double> moved(n);
+        for (TValueBuffer* column : {&xs, &ys}) {
+            double* values = column->data() + start;
+            for (std::size_t i = 0; i < n; ++i)
+                moved[i] = values[order[i]];
+            std::copy(moved.begin(), moved.end(), values);
+        }
+    } catch (const std::bad_alloc&) {
+        // No room for the sort's index: AddPoint's own rule, in place.
+        for (std::size_t j = start + 1; j < xs.size(); ++j) {
+            const double v = xs[j];
+            std::size_t i = j;
+            while (i > start && (ascending ? xs[i - 1] > v : xs[i - 1] < v))
+                --i;
+            std::rotate(xs.begin() + i, xs.begin() + j, xs.begin() + j + 1);
+            std::rotate(ys.begin() + i, ys.begin() + j, ys.begin() + j + 1);
+        }
+    }
+    FSeries.FXValues->Modified();
+    FSeries.FYValues->Modified();
 }
 
 // ---------------------------------------------------------------------------

@@ -76,6 +76,7 @@ public:
 
 private:
     friend class TChartSeries;
+    friend class TSeriesBatch;
 
     void CheckIndex(int index, std::size_t count) const;
     void Modified();
@@ -260,6 +261,7 @@ protected:
     int FLastDrawnIndex = -1;
 
 private:
+    friend class TSeriesBatch;
     // AddPoint's general case: the pending X and Y go where the X order puts them, with the
     // colour and label columns kept in step.
     int InsertPendingPoint(const std::string& label, TColor color);
@@ -282,6 +284,40 @@ private:
     TVertAxis FVertAxis = aLeftAxis;
     bool FLimitToVisible = true;
     bool FIncludeNextOutside = false;
+};
+
+// Adds points to a series with the result of AddPoint called for each in turn (the same points
+// in the same order, equal X kept in the order added), but in O(n log n) for the whole batch:
+// a point that does not go at the end is appended, and the points are placed together when the
+// batch ends, where AddPoint would scan back and move the tail for each. Until then the series'
+// X column may be out of order, so nothing may read the series before End (or the destructor).
+// A series with add hooks, own point colours or labels, or stored X values out of order gets
+// plain AddPoint calls instead.
+class TSeriesBatch
+{
+public:
+    explicit TSeriesBatch(TChartSeries& series);
+    ~TSeriesBatch() { End(); }
+    TSeriesBatch(const TSeriesBatch&) = delete;
+    TSeriesBatch& operator=(const TSeriesBatch&) = delete;
+
+    // Throws EOutOfMemory and adds nothing when the columns cannot grow.
+    void Add(double x, double y);
+    // Puts the points added since the last NaN X in order; idempotent.
+    void End() noexcept;
+
+private:
+    // Whether A may stand before B in the X order.
+    bool InOrder(double a, double b) const;
+
+    TChartSeries& FSeries;
+    TChartListOrder FOrder;
+    // Each Add is an AddPoint.
+    bool FDirect = false;
+    // The ordered run the added points merge into: from the point after the last NaN X (a
+    // NaN stops AddPoint's backward scan) to the end.
+    std::size_t FRunStart = 0;
+    bool FRunUnordered = false;
 };
 
 class AxisException : public Exception

@@ -10,13 +10,6 @@
 const std::string DataErrorMessage =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xE2 \xE4\xE0\xED\xED\xFB\xF5. \xC8\xF1\xEF\xF0\xE0\xE2\xFC\xF2\xE5.";
 
-namespace {
-
-// Shared so that adding a point never builds a label string.
-const std::string NoLabel;
-
-} // namespace
-
 TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitText1,
                                     std::string_view bitText2, TChartSeries& series1,
                                     TChartSeries& series2, const TMessageSink& report)
@@ -33,8 +26,12 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
 
         series1.ClearPoints();
         series2.ClearPoints();
-        series1.AddPoint(0.0, prev1, NoLabel, clSeriesDefault);
-        series2.AddPoint(0.0, prev2, NoLabel, clSeriesDefault);
+        // Times that go backwards are placed once for the whole build, not point by point;
+        // the batches end (points in order) when the build returns or fails.
+        TSeriesBatch batch1(series1);
+        TSeriesBatch batch2(series2);
+        batch1.Add(0.0, prev1);
+        batch2.Add(0.0, prev2);
 
         const int count = lines.Count();
         for (lineIndex = 0; lineIndex < count; ++lineIndex) {
@@ -46,10 +43,10 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
             const uint8_t bit1 = BitValue(word, mask1);
             const uint8_t bit2 = BitValue(word, mask2);
 
-            series1.AddPoint(time, prev1, NoLabel, clSeriesDefault);
-            series1.AddPoint(time, bit1, NoLabel, clSeriesDefault);
-            series2.AddPoint(time, prev2, NoLabel, clSeriesDefault);
-            series2.AddPoint(time, bit2, NoLabel, clSeriesDefault);
+            batch1.Add(time, prev1);
+            batch1.Add(time, bit1);
+            batch2.Add(time, prev2);
+            batch2.Add(time, bit2);
             prev1 = bit1;
             prev2 = bit2;
         }
