@@ -5,7 +5,7 @@ set -eu
 PACKAGES="cmake g++ make ninja-build ccache pkg-config
 qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev libqcustomplot-dev
-fonts-liberation2 fonts-dejavu-core fontconfig"
+fonts-liberation2 fonts-dejavu-core fontconfig clang-format"
 
 missing=""
 for p in $PACKAGES; do

@@ -91,8 +91,7 @@ public:
     enum TKind : uint8_t { hkOther, hkTyping, hkBackspace, hkDelete };
 
     // Each returns where the caret goes: after the inserted text, at the removal.
-    TTextPos Insert(TTextBuffer& buffer, TTextPos pos, std::string_view text,
-                    TKind kind = hkOther);
+    TTextPos Insert(TTextBuffer& buffer, TTextPos pos, std::string_view text, TKind kind = hkOther);
     TTextPos Remove(TTextBuffer& buffer, TTextPos from, TTextPos to, TKind kind = hkOther);
     // Replaces a range by Text as one step (typing over a selection, paste).
     TTextPos Replace(TTextBuffer& buffer, TTextPos from, TTextPos to, std::string_view text,
