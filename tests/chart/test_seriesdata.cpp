@@ -11,20 +11,9 @@
 #include <vector>
 
 #include "chart/ChartEngine.h"
+#include "tests/common/CountingChart.h"
 
 namespace {
-
-// A chart that counts invalidations, i.e. repaint requests that reached it.
-class CountingChart : public TCustomAxisPanel
-{
-public:
-    void Invalidate() override
-    {
-        ++Invalidations;
-        TCustomAxisPanel::Invalidate();
-    }
-    int Invalidations = 0;
-};
 
 struct Point
 {
