@@ -147,6 +147,17 @@ void TChartSeries::ClearPoints()
     if (FActive && FParentChart != nullptr && !FParentChart->IsDestroying()) RequestRepaint();
 }
 
+void TChartSeries::Reserve(int count)
+{
+    if (count <= 0) return;
+    try {
+        FXValues->FValues.reserve(static_cast<std::size_t>(count));
+        FYValues->FValues.reserve(static_cast<std::size_t>(count));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+}
+
 void TChartSeries::DeletePoint(int index)
 {
     FXValues->RemoveValue(index);

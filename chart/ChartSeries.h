@@ -61,6 +61,9 @@ public:
     int AddPoint(double x, double y, const std::string& label = std::string(),
                  TColor color = clSeriesDefault);
     void ClearPoints();
+    // Room for Count points in the X and Y columns, for a filler that knows its count: the
+    // columns then grow no more on the way. Throws EOutOfMemory when the room cannot be had.
+    void Reserve(int count);
     // Removes one point from every column.
     void DeletePoint(int index);
     int PointCount() const { return FXValues->ValueCount(); }

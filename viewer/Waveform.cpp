@@ -1,5 +1,7 @@
 #include "viewer/Waveform.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "chart/ChartEngine.h"
@@ -26,6 +28,16 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
 
         series1.ClearPoints();
         series2.ClearPoints();
+        // The point count is known: the columns take their room once. Only a hint, so a file
+        // too large for it still builds as far as memory goes.
+        const int count = lines.Count();
+        const long long points = 1 + 2LL * count;
+        try {
+            const int reserve = static_cast<int>(std::min<long long>(points, INT_MAX));
+            series1.Reserve(reserve);
+            series2.Reserve(reserve);
+        } catch (const EOutOfMemory&) {
+        }
         // Times that go backwards are placed once for the whole build, not point by point;
         // the batches end (points in order) when the build returns or fails.
         TSeriesBatch batch1(series1);
@@ -33,7 +45,6 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
         batch1.Add(0.0, prev1);
         batch2.Add(0.0, prev2);
 
-        const int count = lines.Count();
         for (lineIndex = 0; lineIndex < count; ++lineIndex) {
             const std::string_view line = lines.Line(lineIndex).substr(0, MaxSampleLineLength);
             const TSampleFields fields = SplitSampleLine(line);
