@@ -440,7 +440,7 @@ int TCustomChartAxis::WidestLabelSize() const
     }
 }
 
-void TCustomChartAxis::ReserveAxisSpace(TRect& rect, bool isStandardAxis)
+void TCustomChartAxis::ReserveAxisSpace(TRect& rect)
 {
     IsDateTimeScale = ComputeIsDateTimeScale();
     TChartCanvas3D* canvas = Surface(*this);
@@ -457,16 +457,6 @@ void TCustomChartAxis::ReserveAxisSpace(TRect& rect, bool isStandardAxis)
         return WidestLabelSize();
     };
     const bool hasTitle = !Title()->Caption().empty();
-
-    if (!isStandardAxis) {
-        // An extra axis takes no room: line on the edge, then ticks, labels
-        // and title outward from it.
-        const int outward = OutwardSign(*this);
-        AxisLinePos = EdgeOnAxisSide(*this, rect);
-        LabelsPos = AxisLinePos + outward * TickAxisSize();
-        TitlePos = LabelsPos + (Labels() ? outward * labelsExtent() : 0);
-        return;
-    }
 
     if (hasTitle)
         TitlePos = PositionPercentOffset(*this, ShrinkOnAxisSide(*this, rect, titleExtent()));

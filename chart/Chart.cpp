@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "chart/StoreChanged.h"
+
 namespace {
 
 // Room between a title block and the chart rectangle.
@@ -49,9 +51,7 @@ void TCustomChartWall::Repaint()
 
 void TCustomChartWall::SetColor(TColor value)
 {
-    if (FColor == value) return;
-    FColor = value;
-    Repaint();
+    if (StoreChanged(FColor, value)) Repaint();
 }
 
 void TCustomChartWall::SetBrush(const TBrush* value)
@@ -61,9 +61,7 @@ void TCustomChartWall::SetBrush(const TBrush* value)
 
 void TCustomChartWall::SetDark3D(bool value)
 {
-    if (FDark3D == value) return;
-    FDark3D = value;
-    Repaint();
+    if (StoreChanged(FDark3D, value)) Repaint();
 }
 
 void TCustomChartWall::SetPen(const TChartPen* value)
@@ -73,9 +71,7 @@ void TCustomChartWall::SetPen(const TChartPen* value)
 
 void TCustomChartWall::SetSize(int value)
 {
-    if (FSize == value) return;
-    FSize = value;
-    Repaint();
+    if (StoreChanged(FSize, value)) Repaint();
 }
 
 void TCustomChartWall::Assign(const TPersistent* source)
@@ -111,9 +107,7 @@ TChartTitle::~TChartTitle() = default;
 
 template <class T> void TChartTitle::Change(T& field, const T& value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TChartTitle::SetAdjustFrame(bool value)
@@ -179,9 +173,8 @@ void TChartTitle::Assign(const TPersistent* source)
 
 void TChartLegend::SetVisible(bool value)
 {
-    if (FVisible == value) return;
-    FVisible = value;
-    if (FParentChart != nullptr) FParentChart->RequestRepaint();
+    if (StoreChanged(FVisible, value))
+        if (FParentChart != nullptr) FParentChart->RequestRepaint();
 }
 
 void TChartLegend::Assign(const TPersistent* source)
@@ -216,9 +209,7 @@ TCustomChart::~TCustomChart()
 
 void TCustomChart::SetBackImageInside(bool value)
 {
-    if (FBackImageInside == value) return;
-    FBackImageInside = value;
-    RequestRepaint();
+    if (StoreChanged(FBackImageInside, value)) RequestRepaint();
 }
 
 void TCustomChart::SetBackWall(const TChartWall* value)
@@ -460,7 +451,7 @@ void TCustomChart::LayOutAxes()
             TCustomChartAxis* axis = axes[i];
             if (!IsAxisShown(axis)) continue;
             TRect reduced = work;
-            axis->ReserveAxisSpace(reduced, i < 5);
+            axis->ReserveAxisSpace(reduced);
             // An axis that would leave no room keeps the rectangle as it was.
             TRect both;
             if (IntersectRect(both, reduced, work)) work = both;

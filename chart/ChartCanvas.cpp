@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/StoreChanged.h"
+
 // ---- pens and brush
 
 TChartPen::TChartPen(TNotifyEvent onChange)
@@ -94,50 +96,43 @@ void TView3DOptions::Repaint()
 
 namespace {
 
-template <class T> bool Store(T& field, T value)
-{
-    if (field == value) return false;
-    field = value;
-    return true;
-}
-
 } // namespace
 
 void TView3DOptions::SetElevation(int value)
 {
-    if (Store(FElevation, value)) Repaint();
+    if (StoreChanged(FElevation, value)) Repaint();
 }
 
 void TView3DOptions::SetHorizOffset(int value)
 {
-    if (!Store(FHorizOffset, value)) return;
+    if (!StoreChanged(FHorizOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(true);
 }
 
 void TView3DOptions::SetOrthogonal(bool value)
 {
-    if (Store(FOrthogonal, value)) Repaint();
+    if (StoreChanged(FOrthogonal, value)) Repaint();
 }
 
 void TView3DOptions::SetPerspective(int value)
 {
-    if (Store(FPerspective, value)) Repaint();
+    if (StoreChanged(FPerspective, value)) Repaint();
 }
 
 void TView3DOptions::SetRotation(int value)
 {
-    if (Store(FRotation, value)) Repaint();
+    if (StoreChanged(FRotation, value)) Repaint();
 }
 
 void TView3DOptions::SetTilt(int value)
 {
-    if (Store(FTilt, value)) Repaint();
+    if (StoreChanged(FTilt, value)) Repaint();
 }
 
 void TView3DOptions::SetVertOffset(int value)
 {
-    if (!Store(FVertOffset, value)) return;
+    if (!StoreChanged(FVertOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(false);
 }
@@ -152,7 +147,7 @@ void TView3DOptions::SetZoom(int value)
 
 void TView3DOptions::SetZoomText(bool value)
 {
-    if (Store(FZoomText, value)) Repaint();
+    if (StoreChanged(FZoomText, value)) Repaint();
 }
 
 void TView3DOptions::Assign(const TPersistent* source)
@@ -163,15 +158,15 @@ void TView3DOptions::Assign(const TPersistent* source)
         return;
     }
     bool changed = false;
-    changed |= Store(FElevation, options->FElevation);
-    changed |= Store(FHorizOffset, options->FHorizOffset);
-    changed |= Store(FOrthogonal, options->FOrthogonal);
-    changed |= Store(FPerspective, options->FPerspective);
-    changed |= Store(FRotation, options->FRotation);
-    changed |= Store(FTilt, options->FTilt);
-    changed |= Store(FVertOffset, options->FVertOffset);
-    changed |= Store(FZoom, options->FZoom);
-    changed |= Store(FZoomText, options->FZoomText);
+    changed |= StoreChanged(FElevation, options->FElevation);
+    changed |= StoreChanged(FHorizOffset, options->FHorizOffset);
+    changed |= StoreChanged(FOrthogonal, options->FOrthogonal);
+    changed |= StoreChanged(FPerspective, options->FPerspective);
+    changed |= StoreChanged(FRotation, options->FRotation);
+    changed |= StoreChanged(FTilt, options->FTilt);
+    changed |= StoreChanged(FVertOffset, options->FVertOffset);
+    changed |= StoreChanged(FZoom, options->FZoom);
+    changed |= StoreChanged(FZoomText, options->FZoomText);
     if (changed) Repaint();
 }
 
@@ -394,13 +389,6 @@ TRect TChartCanvas3D::BeginFrame(TCanvas* target, TView3DOptions* options, const
         FIsOrthogonal = FView3DOptions->Orthogonal();
         FZoomFactor = FView3DOptions->Zoom() * 0.01;
         FZoomText = FView3DOptions->ZoomText();
-        constexpr double kRadians = 3.14159265358979323846 / 180.0;
-        FCosRotation = std::cos(FView3DOptions->Rotation() * kRadians);
-        FSinRotation = std::sin(FView3DOptions->Rotation() * kRadians);
-        FCosElevation = std::cos(FView3DOptions->Elevation() * kRadians);
-        FSinElevation = std::sin(FView3DOptions->Elevation() * kRadians);
-        FCosTilt = std::cos(FView3DOptions->Tilt() * kRadians);
-        FSinTilt = std::sin(FView3DOptions->Tilt() * kRadians);
     }
     if (!FUseOffscreenImage) {
         SetReferenceCanvas(target);

@@ -309,12 +309,6 @@ private:
     int FZCenter = 0;
     int FXCenterOffset = 0;
     int FYCenterOffset = 0;
-    double FCosRotation = 1.0;
-    double FSinRotation = 0.0;
-    double FCosElevation = 1.0;
-    double FSinElevation = 0.0;
-    double FCosTilt = 1.0;
-    double FSinTilt = 0.0;
     bool FWas3D = false;
     bool FIs3D = false;
     std::unique_ptr<TBitmap> FImage;

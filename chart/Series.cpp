@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "chart/StoreChanged.h"
+
 namespace {
 
 // Two doubles the vector unit handles in one instruction.
@@ -154,9 +156,7 @@ void TSeriesPointer::Repaint()
 
 template <class T> void TSeriesPointer::Change(T& field, const T& value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TSeriesPointer::SetBrush(const TBrush* value)
@@ -238,9 +238,7 @@ TCustomSeries::~TCustomSeries() = default;
 
 template <class T> void TCustomSeries::Change(T& field, const T& value)
 {
-    if (field == value) return;
-    field = value;
-    RequestRepaint();
+    if (StoreChanged(field, value)) RequestRepaint();
 }
 
 void TCustomSeries::SetAreaBrush(TBrushStyle value)
@@ -449,7 +447,6 @@ void TCustomSeries::PaintPoint(int index)
     if (FPrevFar && index != FFirstDrawnIndex) {
         DrawFarSegment(FPrevFarX, FPrevFarY, x, y, color);
         FPrevFar = false;
-        FPrevOriginPixel = FOriginPixel;
         FPrevPixelX = x;
         FPrevPixelY = y;
         FPrevColor = color;
@@ -469,7 +466,6 @@ void TCustomSeries::PaintPoint(int index)
             if (index == FLastDrawnIndex && color != clNone) DrawPointer(x, y, color, index);
         }
     }
-    FPrevOriginPixel = FOriginPixel;
     FPrevPixelX = x;
     FPrevPixelY = y;
     FPrevColor = color;
@@ -519,7 +515,6 @@ int TCustomSeries::PaintColumnRun(int index, int last)
         canvas->DrawVertLine(column, spanLow, spanHigh + 1);
     }
     canvas->Brush()->SetColor(color);
-    FPrevOriginPixel = FOriginPixel;
     FPrevPixelY = end;
     FPrevColor = color;
     return runEnd + 1;

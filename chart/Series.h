@@ -180,8 +180,6 @@ private:
     std::unique_ptr<TChartPen> FLinePen;
     std::unique_ptr<TSeriesPointer> FPointer;
     bool FStairs = false;
-    int FOriginPixel = 0;
-    int FPrevOriginPixel = 0;
     int FPrevPixelX = 0;
     int FPrevPixelY = 0;
     TColor FPrevColor = 0;
@@ -190,7 +188,6 @@ private:
     long double FPrevFarX = 0;
     long double FPrevFarY = 0;
     int FColumnRunLength = 1;
-    double FSlopeRatio3D = 0;
 };
 
 // The line series of the viewer: points joined by straight segments, no marker.

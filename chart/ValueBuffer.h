@@ -72,6 +72,11 @@ public:
             Grow(FSize + 1);
         FData[FSize++] = value;
     }
+    // Room for Count values in all, so that filling up to it allocates nothing more.
+    void reserve(std::size_t count)
+    {
+        if (count > FCapacity) Grow(count);
+    }
     // Index 0..size().
     void insert(std::size_t index, double value)
     {

@@ -11,11 +11,12 @@ fonts-liberation2 fonts-dejavu-core fontconfig"
 # dpkg-shlibdeps works out the .deb's dependencies (scripts/package.sh).
 PACKAGE_PACKAGES="dpkg-dev"
 # The package check (packaging/check-package.sh) is a test too, and so are the
-# libFuzzer build (scripts/fuzz.sh) and the end-to-end run under Xvfb.
+# libFuzzer build (scripts/fuzz.sh), the end-to-end run under Xvfb and the format check.
 TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
 $PACKAGE_PACKAGES lintian desktop-file-utils appstream
 gtkwave
-clang libclang-rt-14-dev xvfb xdotool x11-apps"
+clang libclang-rt-14-dev xvfb xdotool x11-apps
+clang-format"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.
 BENCH_PACKAGES="libqcustomplot-dev"
 

@@ -37,7 +37,8 @@ TComponent::~TComponent()
 
 void TComponent::RemoveComponent(TComponent* child)
 {
-    FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), child), FComponents.end());
+    FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), child),
+                      FComponents.end());
 }
 
 std::string_view TStringList::Line(int index) const

@@ -6,11 +6,21 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "toolkit/Graphics.h"
+
+inline constexpr uint32_t kWhitePixel = 0xFFFFFFFFu;
+inline constexpr uint32_t kBlackPixel = 0xFF000000u;
+
+// A pixel as a monochrome bitmap holds it: white stays white, every other colour is black.
+inline uint32_t MonoPixel(uint32_t pixel)
+{
+    return (pixel & 0x00FFFFFFu) == 0x00FFFFFFu ? kWhitePixel : kBlackPixel;
+}
 
 // TColor to the 0xFFRRGGBB pixel of a 32-bit image, and back.
 uint32_t ColorToPixel(TColor color);

@@ -25,7 +25,10 @@ struct TRect
     bool operator==(const TRect&) const = default;
 };
 
-inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
+inline TRect Rect(int left, int top, int right, int bottom)
+{
+    return TRect{left, top, right, bottom};
+}
 
 // Intersection; false (and an empty Result) when the two do not overlap.
 inline bool IntersectRect(TRect& result, const TRect& a, const TRect& b)

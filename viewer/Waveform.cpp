@@ -1,5 +1,7 @@
 #include "viewer/Waveform.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "chart/ChartEngine.h"
@@ -9,13 +11,6 @@
 
 const std::string DataErrorMessage =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xE2 \xE4\xE0\xED\xED\xFB\xF5. \xC8\xF1\xEF\xF0\xE0\xE2\xFC\xF2\xE5.";
-
-namespace {
-
-// Shared so that adding a point never builds a label string.
-const std::string NoLabel;
-
-} // namespace
 
 TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitText1,
                                     std::string_view bitText2, TChartSeries& series1,
@@ -33,10 +28,23 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
 
         series1.ClearPoints();
         series2.ClearPoints();
-        series1.AddPoint(0.0, prev1, NoLabel, clSeriesDefault);
-        series2.AddPoint(0.0, prev2, NoLabel, clSeriesDefault);
-
+        // The point count is known: the columns take their room once. Only a hint, so a file
+        // too large for it still builds as far as memory goes.
         const int count = lines.Count();
+        const long long points = 1 + 2LL * count;
+        try {
+            const int reserve = static_cast<int>(std::min<long long>(points, INT_MAX));
+            series1.Reserve(reserve);
+            series2.Reserve(reserve);
+        } catch (const EOutOfMemory&) {
+        }
+        // Times that go backwards are placed once for the whole build, not point by point;
+        // the batches end (points in order) when the build returns or fails.
+        TSeriesBatch batch1(series1);
+        TSeriesBatch batch2(series2);
+        batch1.Add(0.0, prev1);
+        batch2.Add(0.0, prev2);
+
         for (lineIndex = 0; lineIndex < count; ++lineIndex) {
             const std::string_view line = lines.Line(lineIndex).substr(0, MaxSampleLineLength);
             const TSampleFields fields = SplitSampleLine(line);
@@ -46,10 +54,10 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
             const uint8_t bit1 = BitValue(word, mask1);
             const uint8_t bit2 = BitValue(word, mask2);
 
-            series1.AddPoint(time, prev1, NoLabel, clSeriesDefault);
-            series1.AddPoint(time, bit1, NoLabel, clSeriesDefault);
-            series2.AddPoint(time, prev2, NoLabel, clSeriesDefault);
-            series2.AddPoint(time, bit2, NoLabel, clSeriesDefault);
+            batch1.Add(time, prev1);
+            batch1.Add(time, bit1);
+            batch2.Add(time, prev2);
+            batch2.Add(time, bit2);
             prev1 = bit1;
             prev2 = bit2;
         }

@@ -56,7 +56,7 @@ protected:
             for (TCustomChartAxis* axis : FChart.AxesList()) {
                 if (!FChart.IsAxisShown(axis)) continue;
                 TRect reduced = work;
-                axis->ReserveAxisSpace(reduced, true);
+                axis->ReserveAxisSpace(reduced);
                 TRect both;
                 if (IntersectRect(both, reduced, work)) work = both;
             }
@@ -369,10 +369,10 @@ TEST_F(AxisDrawTest, RoomOfBottomAndLeftAxes)
     const int h = FChart.Canvas3D()->FontLineHeight();
     const int space = canvas->TextWidth(" ");
     TRect rect = Rect(0, 0, 640, 480);
-    bottom->ReserveAxisSpace(rect, true);
+    bottom->ReserveAxisSpace(rect);
     EXPECT_EQ(rect.Bottom, 480 - h - 6);
     EXPECT_EQ(bottom->LabelsPos, 480 - h);
-    left->ReserveAxisSpace(rect, true);
+    left->ReserveAxisSpace(rect);
     const int first = std::max(canvas->TextWidth("-0.2"), canvas->TextWidth("1.2")) + space;
     EXPECT_EQ(rect.Left, first + 6);
     EXPECT_EQ(left->LabelsPos, first);
@@ -382,7 +382,7 @@ TEST_F(AxisDrawTest, RoomOfBottomAndLeftAxes)
     for (TCustomChartAxis* axis : FChart.AxesList())
         axis->PlaceOnChartRect();
     rect = Rect(0, 0, 640, 480);
-    left->ReserveAxisSpace(rect, true);
+    left->ReserveAxisSpace(rect);
     const int later = std::max(canvas->TextWidth("0"), canvas->TextWidth("1")) + space;
     EXPECT_EQ(rect.Left, later + 6);
 }
@@ -402,14 +402,14 @@ TEST_F(AxisDrawTest, TitleTakesRoomOutsideTheLabels)
     canvas->Font()->Assign(bottom->LabelsFont());
     const int labelsHeight = FChart.Canvas3D()->FontLineHeight();
     TRect rect = Rect(0, 0, 640, 480);
-    bottom->ReserveAxisSpace(rect, true);
+    bottom->ReserveAxisSpace(rect);
     EXPECT_EQ(bottom->TitlePos, 480 - titleHeight);
     EXPECT_EQ(bottom->LabelsPos, 480 - titleHeight - labelsHeight);
     EXPECT_EQ(rect.Bottom, 480 - titleHeight - labelsHeight - 6);
     bottom->SetTitleSize(30);
     bottom->SetLabelsSize(20);
     rect = Rect(0, 0, 640, 480);
-    bottom->ReserveAxisSpace(rect, true);
+    bottom->ReserveAxisSpace(rect);
     EXPECT_EQ(rect.Bottom, 480 - 30 - 20 - 6);
 }
 

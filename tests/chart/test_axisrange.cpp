@@ -8,19 +8,9 @@
 #include <string>
 
 #include "chart/ChartEngine.h"
+#include "tests/common/CountingChart.h"
 
 namespace {
-
-class CountingChart : public TCustomAxisPanel
-{
-public:
-    void Invalidate() override
-    {
-        ++Invalidations;
-        TCustomAxisPanel::Invalidate();
-    }
-    int Invalidations = 0;
-};
 
 // Puts an axis on pixels start..end with the effective range min..max, as a paint would.
 void Place(TCustomChartAxis& axis, double min, double max, int start, int end)

@@ -247,7 +247,8 @@ TEST(ChartPaint, SeriesLinesLieOnTopOfTheGrid)
 // off and the next one moved it.
 TEST(ChartLayout, PlotStaysPutFromTheFirstDrawingOn)
 {
-    struct Row {
+    struct Row
+    {
         const char* name;
         double zoomLow, zoomHigh; // 0, 0: no zoom
         int width, height;

@@ -2,25 +2,18 @@
 // attachment to a chart and the drawn range.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/ChartEngine.h"
+#include "tests/common/CountingChart.h"
 
 namespace {
-
-// A chart that counts invalidations, i.e. repaint requests that reached it.
-class CountingChart : public TCustomAxisPanel
-{
-public:
-    void Invalidate() override
-    {
-        ++Invalidations;
-        TCustomAxisPanel::Invalidate();
-    }
-    int Invalidations = 0;
-};
 
 struct Point
 {
@@ -402,6 +395,128 @@ TEST(SeriesData, DrawnRangeCoversAllWhenNotLimited)
     empty.ComputeDrawnRange();
     EXPECT_EQ(empty.FirstDrawnIndex(), -1);
     EXPECT_EQ(empty.LastDrawnIndex(), -1);
+}
+
+// AddPoint's placement written plainly, as it has always been: after the last point, scanning
+// from the end, that the new X does not precede.
+void ReferenceAdd(std::vector<std::pair<double, double>>& points, TChartListOrder order, double x,
+                  double y)
+{
+    std::size_t i = points.size();
+    if (order == loAscending)
+        while (i > 0 && points[i - 1].first > x)
+            --i;
+    if (order == loDescending)
+        while (i > 0 && points[i - 1].first < x)
+            --i;
+    points.insert(points.begin() + static_cast<std::ptrdiff_t>(i), {x, y});
+}
+
+bool SameValue(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+::testing::AssertionResult HoldsPoints(const TChartSeries& s,
+                                       const std::vector<std::pair<double, double>>& expected)
+{
+    if (static_cast<std::size_t>(s.PointCount()) != expected.size())
+        return ::testing::AssertionFailure()
+               << s.PointCount() << " points, not " << expected.size();
+    for (int i = 0; i < s.PointCount(); ++i) {
+        const auto& e = expected[static_cast<std::size_t>(i)];
+        if (!SameValue(s.PointX(i), e.first) || !SameValue(s.PointY(i), e.second))
+            return ::testing::AssertionFailure()
+                   << "point " << i << " is (" << s.PointX(i) << ", " << s.PointY(i) << "), not ("
+                   << e.first << ", " << e.second << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Seeded: a batch gives what AddPoint one by one gives, for times that restart, run backwards,
+// repeat, or carry NaN and infinities, under every order, on empty, filled and disordered series.
+TEST(SeriesBatch, PlacesPointsAsAddPointDoesOneByOne)
+{
+    enum Shape { Restarts, Descending, FewDistinct, Wild };
+    enum Prefill { Empty, InOrder, Disordered, WithHook };
+    std::mt19937 rng(20261208);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    int rounds = 0;
+    for (TChartListOrder order : {loAscending, loDescending, loNone})
+        for (Shape shape : {Restarts, Descending, FewDistinct, Wild})
+            for (Prefill prefill : {Empty, InOrder, Disordered, WithHook})
+                for (int round = 0; round < 12; ++round, ++rounds) {
+                    const int count = 1 + static_cast<int>(rng() % 600);
+                    std::vector<double> xs;
+                    for (int i = 0; i < count; ++i) {
+                        double x = 0;
+                        switch (shape) {
+                        case Restarts:
+                            x = i % (1 + count / 3);
+                            break;
+                        case Descending:
+                            x = count - i - static_cast<int>(rng() % 3);
+                            break;
+                        case FewDistinct:
+                            x = static_cast<double>(rng() % 5);
+                            break;
+                        case Wild: {
+                            const unsigned r = rng() % 40;
+                            x = r == 0   ? nan
+                                : r == 1 ? inf
+                                : r == 2 ? -inf
+                                : r == 3 ? -0.0
+                                         : (rng() % 200) * 0.5 - 50;
+                            break;
+                        }
+                        }
+                        xs.push_back(x);
+                    }
+
+                    TChartSeries plain;
+                    TChartSeries batched;
+                    std::vector<std::pair<double, double>> reference;
+                    std::vector<int> plainIndices;
+                    std::vector<int> batchedIndices;
+                    for (TChartSeries* s : {&plain, &batched}) {
+                        s->XValues()->SetOrder(order);
+                        if (prefill != Empty)
+                            for (double x : {1.0, 2.0, 2.0, 7.0})
+                                s->AddPoint(order == loDescending ? -x : x, -1);
+                        if (prefill == Disordered) {
+                            s->XValues()->InsertValue(0, 3.0);
+                            s->YValues()->InsertValue(0, -2);
+                        }
+                    }
+                    for (int i = 0; i < plain.PointCount(); ++i)
+                        reference.emplace_back(plain.PointX(i), plain.PointY(i));
+                    if (prefill == WithHook) {
+                        plain.OnAfterAdd = [&](TChartSeries*, int i) { plainIndices.push_back(i); };
+                        batched.OnAfterAdd = [&](TChartSeries*, int i) {
+                            batchedIndices.push_back(i);
+                        };
+                    }
+
+                    {
+                        TSeriesBatch batch(batched);
+                        for (int i = 0; i < count; ++i) {
+                            const double x = xs[static_cast<std::size_t>(i)];
+                            plain.AddPoint(x, i);
+                            batch.Add(x, i);
+                            ReferenceAdd(reference, order, x, i);
+                        }
+                    }
+                    const std::string where =
+                        "order " + std::to_string(order) + ", shape " + std::to_string(shape) +
+                        ", prefill " + std::to_string(prefill) + ", round " + std::to_string(round);
+                    ASSERT_TRUE(HoldsPoints(plain, reference)) << where;
+                    ASSERT_TRUE(HoldsPoints(batched, reference)) << where;
+                    ASSERT_EQ(batchedIndices, plainIndices) << where;
+                    // The extents follow the reordered columns.
+                    ASSERT_TRUE(SameValue(batched.HighestX(), plain.HighestX())) << where;
+                }
+    EXPECT_EQ(rounds, 3 * 4 * 4 * 12);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 
 #include "chart/ChartEngine.h"
 #include "chart/ValueBuffer.h"
+#include "tests/common/CountingChart.h"
 
 namespace {
 
@@ -435,17 +436,6 @@ TEST_F(ValueBufferOutOfMemory, AddPointKeepsTheColumnsInStep)
 }
 
 // A chart that counts the repaint requests reaching it.
-class CountingChart : public TCustomAxisPanel
-{
-public:
-    void Invalidate() override
-    {
-        ++Invalidations;
-        TCustomAxisPanel::Invalidate();
-    }
-    int Invalidations = 0;
-};
-
 struct ModelPoint
 {
     double x;

@@ -5,7 +5,8 @@
 
 TEST(SysUtils, MessagesCarryTheirArguments)
 {
-    struct Row {
+    struct Row
+    {
         std::string actual, expected;
     } rows[] = {
         {EListError::IndexOutOfBounds(-1).Message(), "List index out of bounds (-1)"},
@@ -14,7 +15,8 @@ TEST(SysUtils, MessagesCarryTheirArguments)
         {Format("%s Angle must be between 0 and 359 degrees", "Axis Title"),
          "Axis Title Angle must be between 0 and 359 degrees"},
     };
-    for (const auto& row : rows) EXPECT_EQ(row.actual, row.expected);
+    for (const auto& row : rows)
+        EXPECT_EQ(row.actual, row.expected);
 }
 
 TEST(Classes, AssignBetweenUnrelatedObjectsFailsWithConversionError)
@@ -25,7 +27,8 @@ TEST(Classes, AssignBetweenUnrelatedObjectsFailsWithConversionError)
 
 TEST(Classes, OwnerFreesItsComponents)
 {
-    struct Probe : TComponent {
+    struct Probe : TComponent
+    {
         Probe(TComponent* o, int* c) : TComponent(o), count(c) {}
         ~Probe() override { ++*count; }
         int* count;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/MainWindowFixture.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/Unit1.h"
 
@@ -31,16 +32,12 @@ Range RangeOf(const TCustomChartAxis* axis)
 
 const Range kFixedValues{-0.2, 1.2, false};
 
-class CoupledCharts : public ::testing::Test
+class CoupledCharts : public ShownMainWindow
 {
 public:
     void SetUp() override
     {
-        ProgramArguments.clear();
-        Form1 = new TForm1(nullptr);
-        Form1->AfterConstruction();
-        Form1->ShowForm();
-        ProcessEvents();
+        ShownMainWindow::SetUp();
         std::string text;
         for (int i = 1; i <= 20; ++i)
             text += std::to_string(i * 100) + ":" + std::to_string(i % 4) + "\r\n";
@@ -52,13 +49,6 @@ public:
         Plot = C1->ChartRect();
         ASSERT_GT(Plot.Width(), 300);
         ASSERT_GT(Plot.Height(), 100);
-    }
-
-    void TearDown() override
-    {
-        delete Form1;
-        Form1 = nullptr;
-        DataModified = 0;
     }
 
     // Paints until the layout no longer changes: the first drawing of a chart sizes its

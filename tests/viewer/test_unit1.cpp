@@ -2,6 +2,7 @@
 // charts, and the coupling of Chart2's time axis to Chart1's.
 #include <gtest/gtest.h>
 
+#include "tests/common/MainWindowFixture.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/TestSupport.h"
 #include "toolkit/Types.h"
@@ -9,24 +10,13 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test
+class MainWindow : public ShownMainWindow
 {
 protected:
     void SetUp() override
     {
-        ProgramArguments.clear();
-        Form1 = new TForm1(nullptr);
-        Form1->AfterConstruction();
-        Form1->ShowForm();
-        ProcessEvents();
+        ShownMainWindow::SetUp();
         TextHeight = Form1->TextHeight();
-    }
-
-    void TearDown() override
-    {
-        delete Form1;
-        Form1 = nullptr;
-        DataModified = 0;
     }
 
     // A designed length as the window shows it with the font it really has.

@@ -1,0 +1,177 @@
+#include "chart/ValueList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "chart/ChartSeries.h"
+#include "chart/StoreChanged.h"
+
+TChartValueList::TChartValueList(TChartSeries* owner, const std::string& name)
+    : FName(name), FOwner(owner)
+{
+    if (FOwner != nullptr) FOwner->RegisterValueList(this);
+}
+
+void TChartValueList::CheckIndex(int index, std::size_t count) const
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= count)
+        throw EListError::IndexOutOfBounds(index);
+}
+
+void TChartValueList::Modified()
+{
+    FStatsStale = true;
+}
+
+double TChartValueList::ValueAt(int index) const
+{
+    CheckIndex(index, FValues.size());
+    return FValues[static_cast<size_t>(index)] * FMultiplier;
+}
+
+void TChartValueList::SetValueAt(int index, double value)
+{
+    CheckIndex(index, FValues.size());
+    FValues[static_cast<size_t>(index)] = value;
+    Modified();
+    if (FOwner != nullptr && FOwner->Active()) FOwner->RequestRepaint();
+}
+
+void TChartValueList::RemoveAllValues()
+{
+    FValues.clear();
+    Modified();
+}
+
+std::size_t TChartValueList::PlaceBefore(double value) const
+{
+    // Scans back from the end: data added nearly in order land close to it.
+    std::size_t i = FValues.size();
+    if (FOrder == loAscending) {
+        while (i > 0 && FValues[i - 1] > value)
+            --i;
+    } else {
+        while (i > 0 && FValues[i - 1] < value)
+            --i;
+    }
+    return i;
+}
+
+void TChartValueList::PutValue(std::size_t index, double value)
+{
+    try {
+        if (index == FValues.size())
+            FValues.push_back(value);
+        else
+            FValues.insert(index, value);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+    Modified();
+}
+
+int TChartValueList::AddValue(double value)
+{
+    const std::size_t index = AppendsInOrder(value) ? FValues.size() : PlaceBefore(value);
+    PutValue(index, value);
+    return static_cast<int>(index);
+}
+
+void TChartValueList::InsertValue(int index, double value)
+{
+    CheckIndex(index, FValues.size() + 1);
+    PutValue(static_cast<std::size_t>(index), value);
+}
+
+void TChartValueList::RemoveValue(int index)
+{
+    CheckIndex(index, FValues.size());
+    FValues.erase(static_cast<std::size_t>(index));
+    Modified();
+}
+
+void TChartValueList::RotateValues()
+{
+    if (FValues.size() < 2) return;
+    std::rotate(FValues.begin(), FValues.begin() + 1, FValues.end());
+    Modified();
+}
+
+void TChartValueList::RecalcStats() const
+{
+    FLowestValue = FHighestValue = FSumOfValues = FSumOfAbsValues = 0;
+    if (!FValues.empty()) {
+        double v = FValues[0] * FMultiplier;
+        FLowestValue = FHighestValue = FSumOfValues = v;
+        FSumOfAbsValues = std::fabs(v);
+        for (size_t i = 1; i < FValues.size(); ++i) {
+            v = FValues[i] * FMultiplier;
+            if (v < FLowestValue)
+                FLowestValue = v;
+            else if (v > FHighestValue)
+                FHighestValue = v;
+            FSumOfValues += v;
+            FSumOfAbsValues += std::fabs(v);
+        }
+    }
+    FStatsStale = false;
+}
+
+double TChartValueList::LowestValue() const
+{
+    if (FStatsStale) RecalcStats();
+    return FLowestValue;
+}
+
+double TChartValueList::HighestValue() const
+{
+    if (FStatsStale) RecalcStats();
+    return FHighestValue;
+}
+
+double TChartValueList::SumOfValues() const
+{
+    if (FStatsStale) RecalcStats();
+    return FSumOfValues;
+}
+
+double TChartValueList::SumOfAbsValues() const
+{
+    if (FStatsStale) RecalcStats();
+    return FSumOfAbsValues;
+}
+
+void TChartValueList::SetDateTime(bool value)
+{
+    if (StoreChanged(FDateTime, value))
+        if (FOwner != nullptr) FOwner->RequestRepaint();
+}
+
+void TChartValueList::SetMultiplier(double value)
+{
+    if (FMultiplier == value) return;
+    FMultiplier = value;
+    FStatsStale = true;
+    if (FOwner != nullptr) FOwner->RequestRepaint();
+}
+
+void TChartValueList::SetValueSource(const std::string& value)
+{
+    // No series here is fed from a data source, so there is nothing to refill.
+    FValueSource = value;
+}
+
+void TChartValueList::Assign(const TPersistent* source)
+{
+    const auto* other = dynamic_cast<const TChartValueList*>(source);
+    if (other == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    SetDateTime(other->FDateTime);
+    SetName(other->FName);
+    SetMultiplier(other->FMultiplier);
+    SetOrder(other->FOrder);
+    SetValueSource(other->FValueSource);
+}

@@ -1,0 +1,517 @@
+// The canvas: drawing state (pen, brush, font, clip, pen position) over a 32-bit image, with
+// lines and fills through the rasteriser and text through Qt.
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "toolkit/CodePage_p.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Graphics_p.h"
+#include "toolkit/Raster.h"
+
+namespace {
+
+QRect ToQRect(const TRect& r)
+{
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+TRect Intersection(const TRect& a, const TRect& b)
+{
+    TRect r;
+    IntersectRect(r, a, b);
+    return r;
+}
+
+TRect Union(const TRect& a, const TRect& b)
+{
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    return TRect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                 std::max(a.Bottom, b.Bottom)};
+}
+
+bool IsDrawable(const QImage* image)
+{
+    return image != nullptr && !image->isNull() && image->depth() == 32;
+}
+
+// The raster over a canvas' image, clipped to the canvas' clip.
+TRaster MakeRaster(QImage* image, bool hasClip, const TRect& clip)
+{
+    // One named result, built in the caller's place: a copy of the just-built raster stalled on
+    // reading back its clip, measurable on small fills.
+    TRaster raster = IsDrawable(image)
+                         ? TRaster(reinterpret_cast<uint32_t*>(image->bits()), image->width(),
+                                   image->height(), static_cast<int>(image->bytesPerLine() / 4))
+                         : TRaster(nullptr, 0, 0, 0);
+    if (hasClip) raster.SetClip(clip);
+    return raster;
+}
+
+// Pen geometry: false when the pen draws nothing.
+bool PenGeometry(const TPen& pen, TLinePattern& pattern, int& width)
+{
+    if (pen.IsAlternate()) {
+        pattern = AlternatePattern;
+        width = 1;
+        return true;
+    }
+    if (pen.Style() == psClear) return false;
+    width = std::clamp(pen.Width(), 1, kRasterLimit);
+    // As on the platform, dash styles exist only for one-pixel pens; wider ones draw solid.
+    pattern = width > 1 ? PatternForStyle(psSolid) : PatternForStyle(pen.Style());
+    return true;
+}
+
+} // namespace
+
+bool TCanvasPrivate::Monochrome() const
+{
+    return bitmap != nullptr && bitmap->Monochrome();
+}
+
+const QFont& TCanvasPrivate::FontFor(const TFont& font, bool antialias)
+{
+    FontKey key{font.Name(), font.Height(), font.Style(), font.PixelsPerInch(), antialias};
+    if (!FCachedKey || !(*FCachedKey == key)) {
+        FCachedFont = ToQFont(font, antialias);
+        FCachedMetrics.emplace(FCachedFont);
+        FCachedKey = std::move(key);
+    }
+    return FCachedFont;
+}
+
+const QFontMetrics& TCanvasPrivate::MetricsFor(const TFont& font, bool antialias)
+{
+    FontFor(font, antialias);
+    return *FCachedMetrics;
+}
+
+// ---- TCanvas
+
+TCanvas::TCanvas() : FPrivate(std::make_unique<TCanvasPrivate>()) {}
+
+TCanvas::~TCanvas() = default;
+
+int TCanvas::Width() const
+{
+    const QImage* image = FPrivate->image;
+    return image != nullptr ? image->width() : 0;
+}
+
+int TCanvas::Height() const
+{
+    const QImage* image = FPrivate->image;
+    return image != nullptr ? image->height() : 0;
+}
+
+void TCanvas::BeginDraw()
+{
+    if (OnChanging) OnChanging(this);
+}
+
+void TCanvas::EndDraw(const TRect& area)
+{
+    if (OnChange) OnChange(this);
+    if (!OnTouched) return;
+    const TRect bounds{0, 0, Width(), Height()};
+    TRect touched = Intersection(area, bounds);
+    if (FHasClip) touched = Intersection(touched, FClip);
+    if (!touched.IsEmpty()) OnTouched(touched);
+}
+
+TRect TCanvas::ClipRect() const
+{
+    const TRect bounds{0, 0, Width(), Height()};
+    return FHasClip ? Intersection(FClip, bounds) : bounds;
+}
+
+void TCanvas::SetClipRect(const TRect& rect)
+{
+    FClip = rect;
+    FHasClip = true;
+}
+
+void TCanvas::RemoveClip()
+{
+    FHasClip = false;
+    FClip = TRect{};
+}
+
+void TCanvas::MoveTo(int x, int y)
+{
+    FPenPos = TPoint{x, y};
+    FPatternPhase = 0;
+}
+
+void TCanvas::DrawLineSegment(int x0, int y0, int x1, int y1)
+{
+    TLinePattern pattern;
+    int width = 1;
+    if (!PenGeometry(*FPen, pattern, width)) return;
+    uint32_t pixel = ColorToPixel(FPen->Color());
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    raster.Line(x0, y0, x1, y1, pixel, FPen->Mode(), pattern, width, FPatternPhase);
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    BeginDraw();
+    const TPoint from = FPenPos;
+    DrawLineSegment(from.X, from.Y, x, y);
+    FPenPos = TPoint{x, y};
+    EndDraw(TRaster::LineBounds(from.X, from.Y, x, y, FPen->Width()));
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& points)
+{
+    if (points.size() < 2) return;
+    BeginDraw();
+    const int savedPhase = FPatternPhase;
+    FPatternPhase = 0;
+    TRect area;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const TPoint& a = points[i - 1];
+        const TPoint& b = points[i];
+        DrawLineSegment(a.X, a.Y, b.X, b.Y);
+        area = Union(area, TRaster::LineBounds(a.X, a.Y, b.X, b.Y, FPen->Width()));
+    }
+    FPatternPhase = savedPhase;
+    EndDraw(area);
+}
+
+namespace {
+
+void FillWithBrush(TRaster& raster, const TRect& rect, const TBrush& brush, bool mono,
+                   TColor bkColor, int bkMode, TPenMode mode)
+{
+    const TBitmap* pattern = brush.Bitmap();
+    if (pattern != nullptr && !pattern->Empty()) {
+        const QImage& image = BitmapImage(*pattern);
+        if (image.depth() == 32) {
+            raster.FillPattern(rect, reinterpret_cast<const uint32_t*>(image.constBits()),
+                               image.width(), image.height(),
+                               static_cast<int>(image.bytesPerLine() / 4), mode);
+            return;
+        }
+    }
+    if (brush.Style() == bsClear) return;
+    uint32_t fore = ColorToPixel(brush.Color());
+    uint32_t back = ColorToPixel(bkColor);
+    if (mono) {
+        fore = MonoPixel(fore);
+        back = MonoPixel(back);
+    }
+    if (brush.Style() == bsSolid)
+        raster.FillRect(rect, fore, mode);
+    else
+        raster.FillHatch(rect, brush.Style(), fore, back, bkMode == OPAQUE, mode);
+}
+
+} // namespace
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    const TRect rect = ClampToRasterRange(TRect{left, top, right, bottom});
+    left = rect.Left;
+    top = rect.Top;
+    right = rect.Right;
+    bottom = rect.Bottom;
+    if (rect.IsEmpty()) return;
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    const bool mono = FPrivate->Monochrome();
+    const TPenMode mode = FPen->Mode();
+    TLinePattern pattern;
+    int width = 1;
+    if (!PenGeometry(*FPen, pattern, width)) {
+        // Without an outline the brush covers the whole rectangle.
+        FillWithBrush(raster, rect, *FBrush, mono, FBkColor, FBkMode, mode);
+        EndDraw(rect);
+        return;
+    }
+    TRect outer = rect;
+    if (FPen->Style() != psInsideFrame && width > 1) {
+        // The pen is centred on the one-pixel outline.
+        const int before = width / 2;
+        outer = TRect{left - before, top - before, right - 1 - before + width,
+                      bottom - 1 - before + width};
+    }
+    const TRect inner{outer.Left + width, outer.Top + width, outer.Right - width,
+                      outer.Bottom - width};
+    if (!inner.IsEmpty()) FillWithBrush(raster, inner, *FBrush, mono, FBkColor, FBkMode, mode);
+    uint32_t pixel = ColorToPixel(FPen->Color());
+    if (mono) pixel = MonoPixel(pixel);
+    if (pattern.IsSolid() || width > 1) {
+        raster.FrameRect(outer, width, pixel, mode);
+    } else if (outer.Width() == 1 || outer.Height() == 1) {
+        int phase = 0;
+        raster.Line(left, top, outer.Width() == 1 ? left : right, outer.Width() == 1 ? bottom : top,
+                    pixel, mode, pattern, 1, phase);
+    } else {
+        // Clockwise from the top-left corner; each side stops before the next corner.
+        int phase = 0;
+        const int r = right - 1;
+        const int b = bottom - 1;
+        raster.Line(left, top, r, top, pixel, mode, pattern, 1, phase);
+        raster.Line(r, top, r, b, pixel, mode, pattern, 1, phase);
+        raster.Line(r, b, left, b, pixel, mode, pattern, 1, phase);
+        raster.Line(left, b, left, top, pixel, mode, pattern, 1, phase);
+    }
+    EndDraw(outer);
+}
+
+void TCanvas::FillRect(const TRect& rect)
+{
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    FillWithBrush(raster, rect, *FBrush, FPrivate->Monochrome(), FBkColor, FBkMode, pmCopy);
+    EndDraw(ClampToRasterRange(rect));
+}
+
+void TCanvas::FrameRect(const TRect& rect)
+{
+    if (FBrush->Style() == bsClear && FBrush->Bitmap() == nullptr) return;
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    uint32_t pixel = ColorToPixel(FBrush->Color());
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    raster.FrameRect(rect, 1, pixel, pmCopy);
+    EndDraw(ClampToRasterRange(rect));
+}
+
+TColor TCanvas::Pixels(int x, int y) const
+{
+    const QImage* image = FPrivate->image;
+    if (!IsDrawable(image) || x < 0 || y < 0 || x >= image->width() || y >= image->height())
+        return 0xFFFFFFFFu;
+    return PixelToColor(reinterpret_cast<const uint32_t*>(image->constScanLine(y))[x]);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color)
+{
+    BeginDraw();
+    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
+    uint32_t pixel = ColorToPixel(color);
+    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
+    raster.SetPixel(x, y, pixel, pmCopy);
+    const int cx = ClampToRasterRange(x);
+    const int cy = ClampToRasterRange(y);
+    EndDraw(TRect{cx, cy, cx + 1, cy + 1});
+}
+
+void TCanvas::Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width)
+{
+    FPen->SetWidth(1);
+    --rect.Bottom;
+    --rect.Right;
+    while (width > 0) {
+        --width;
+        const TPoint topRight{rect.Right, rect.Top};
+        TPoint bottomLeft{rect.Left, rect.Bottom};
+        FPen->SetColor(topColor);
+        Polyline({bottomLeft, TPoint{rect.Left, rect.Top}, topRight});
+        FPen->SetColor(bottomColor);
+        --bottomLeft.X;
+        Polyline({topRight, TPoint{rect.Right, rect.Bottom}, bottomLeft});
+        ++rect.Left;
+        ++rect.Top;
+        --rect.Right;
+        --rect.Bottom;
+    }
+    ++rect.Bottom;
+    ++rect.Right;
+}
+
+TSize TCanvas::TextExtent(const std::string& text) const
+{
+    const QFontMetrics& metrics = FPrivate->MetricsFor(*FFont, !FPrivate->Monochrome());
+    return TSize{metrics.horizontalAdvance(DecodeCanvasText(text)), metrics.height()};
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text)
+{
+    DrawText(x, y, FFont->Orientation() / 10.0, text);
+}
+
+void TCanvas::TextOutRotated(int x, int y, double angle, const std::string& text)
+{
+    DrawText(x, y, angle, text);
+}
+
+void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
+{
+    QImage* image = FPrivate->image;
+    BeginDraw();
+    if (image == nullptr || image->isNull()) {
+        EndDraw(TRect{});
+        return;
+    }
+    const bool mono = FPrivate->Monochrome();
+    const QFont font = FPrivate->FontFor(*FFont, !mono);
+    const QFontMetrics metrics = FPrivate->MetricsFor(*FFont, !mono);
+    const QString s = DecodeCanvasText(text);
+    // Far-off text stays far off; the clamp keeps the cell arithmetic in range.
+    x = ClampToRasterRange(x);
+    y = ClampToRasterRange(y);
+    const int w = metrics.horizontalAdvance(s);
+    const int h = metrics.height();
+    int ox = 0;
+    switch (FTextAlign & TA_CENTER) {
+    case TA_RIGHT:
+        ox = -w;
+        break;
+    case TA_CENTER:
+        ox = -(w / 2);
+        break;
+    default:
+        break;
+    }
+    int oy = 0;
+    switch (FTextAlign & TA_BASELINE) {
+    case TA_BOTTOM:
+        oy = -h;
+        break;
+    case TA_BASELINE:
+        oy = -metrics.ascent();
+        break;
+    default:
+        break;
+    }
+    const QRect cell(ox, oy, w, h);
+
+    QTransform transform;
+    transform.translate(x, y);
+    if (angle != 0.0) transform.rotate(-angle);
+    const QRect mapped = transform.mapRect(QRectF(cell)).toAlignedRect();
+    const TRect area{mapped.left(), mapped.top(), mapped.left() + mapped.width(),
+                     mapped.top() + mapped.height()};
+
+    {
+        QPainter painter(image);
+        const TRect bounds{0, 0, image->width(), image->height()};
+        painter.setClipRect(ToQRect(FHasClip ? Intersection(FClip, bounds) : bounds));
+        painter.setTransform(transform);
+        if (FBkMode == OPAQUE) {
+            uint32_t back = ColorToPixel(FBkColor);
+            if (mono) back = MonoPixel(back);
+            painter.fillRect(cell, QColor::fromRgb(back));
+        }
+        uint32_t fore = ColorToPixel(FFont->Color());
+        if (mono) fore = MonoPixel(fore);
+        painter.setPen(QColor::fromRgb(fore));
+        painter.setFont(font);
+        painter.drawText(ox, oy + metrics.ascent(), s);
+    }
+    EndDraw(area);
+}
+
+namespace {
+
+// Plain copy of Src's Source rectangle to Dest at (dx, dy), clipped to Clip (inside Dest).
+void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& src,
+               const TRect& source, bool mono)
+{
+    const TRect srcBounds = Intersection(source, TRect{0, 0, src.width(), src.height()});
+    // Where the readable source lands in the destination.
+    const long long shiftX = static_cast<long long>(dx) - source.Left;
+    const long long shiftY = static_cast<long long>(dy) - source.Top;
+    const TRect landed{ClampToRasterRange(srcBounds.Left + shiftX),
+                       ClampToRasterRange(srcBounds.Top + shiftY),
+                       ClampToRasterRange(srcBounds.Right + shiftX),
+                       ClampToRasterRange(srcBounds.Bottom + shiftY)};
+    const TRect r = Intersection(landed, clip);
+    if (r.IsEmpty()) return;
+    const int sx = static_cast<int>(r.Left - shiftX);
+    const int sy0 = static_cast<int>(r.Top - shiftY);
+    const bool sameImage = dest.constBits() == src.constBits();
+    // Overlapping copies within one image walk away from the rows they are about to write.
+    const bool upward = sameImage && r.Top > sy0;
+    for (int i = 0; i < r.Height(); ++i) {
+        const int row = upward ? r.Height() - 1 - i : i;
+        const auto* from = reinterpret_cast<const uint32_t*>(src.constScanLine(sy0 + row)) + sx;
+        auto* to = reinterpret_cast<uint32_t*>(dest.scanLine(r.Top + row)) + r.Left;
+        if (sameImage) {
+            std::memmove(to, from, static_cast<size_t>(r.Width()) * 4);
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] |= 0xFF000000u;
+        } else {
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] = from[x] | 0xFF000000u;
+        }
+        if (mono) {
+            for (int x = 0; x < r.Width(); ++x)
+                to[x] = MonoPixel(to[x]);
+        }
+    }
+}
+
+} // namespace
+
+void TCanvas::CopyRect(const TRect& destRect, const TCanvas* source, const TRect& sourceArea)
+{
+    const TRect dest = ClampToRasterRange(destRect);
+    const TRect sourceRect = ClampToRasterRange(sourceArea);
+    if (source == nullptr) return;
+    QImage* target = FPrivate->image;
+    const QImage* from = source->FPrivate->image;
+    BeginDraw();
+    if (!IsDrawable(target) || from == nullptr || from->isNull() || dest.IsEmpty() ||
+        sourceRect.IsEmpty()) {
+        EndDraw(TRect{});
+        return;
+    }
+    const TRect clip = ClipRect();
+    if (dest.Width() == sourceRect.Width() && dest.Height() == sourceRect.Height() &&
+        from->depth() == 32) {
+        BlockCopy(*target, clip, dest.Left, dest.Top, *from, sourceRect, FPrivate->Monochrome());
+    } else {
+        // Stretching is rare (pictures scaled into a rectangle): Qt does it.
+        const QImage copy = from->copy(ToQRect(sourceRect));
+        QPainter painter(target);
+        painter.setClipRect(ToQRect(clip));
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(ToQRect(dest), copy);
+    }
+    EndDraw(dest);
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap* bitmap)
+{
+    if (bitmap == nullptr || bitmap->Empty()) return;
+    x = ClampToRasterRange(x);
+    y = ClampToRasterRange(y);
+    CopyRect(TRect{x, y, x + bitmap->Width(), y + bitmap->Height()}, bitmap->Canvas(),
+             TRect{0, 0, bitmap->Width(), bitmap->Height()});
+}
+
+void TCanvas::StretchDraw(const TRect& dest, const TBitmap* bitmap)
+{
+    if (bitmap == nullptr || bitmap->Empty()) return;
+    CopyRect(dest, bitmap->Canvas(), TRect{0, 0, bitmap->Width(), bitmap->Height()});
+}
+
+std::unique_ptr<TCanvas> CreateImageCanvas(QImage* image)
+{
+    auto canvas = std::make_unique<TCanvas>();
+    canvas->Private()->image = image;
+    return canvas;
+}
+
+void SetCanvasImage(TCanvas* canvas, QImage* image)
+{
+    if (canvas != nullptr) canvas->Private()->image = image;
+}
+
+QImage* CanvasImage(const TCanvas* canvas)
+{
+    return canvas != nullptr ? canvas->Private()->image : nullptr;
+}
