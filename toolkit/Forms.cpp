@@ -1,8 +1,8 @@
 #include "toolkit/Forms.h"
 
-#include <QDropEvent>
 #include <QBackingStore>
 #include <QBuffer>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
