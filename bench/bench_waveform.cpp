@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTable.h"
 #include "chart/Chart.h"
 #include "chart/ChartEngine.h"
 #include "chart/Series.h"
@@ -311,6 +312,12 @@ int main(int argc, char** argv)
                 "(target < 1000 ms) %s\n",
                 descendingSeconds * 1e3, descendingSeconds / buildBest,
                 descendingSeconds < 1.0 ? "met" : "MISSED");
+    PrintTableRow("Waveform build of 1M lines vs the parsing floor (memchr, strtol, strtoul)",
+                  buildBest * 1e3, floorBest * 1e3, 3.0, "ms");
+    PrintTableRow("Waveform build of 1M lines whose times restart halfway", restartedSeconds * 1e3,
+                  0, 1000, "ms");
+    PrintTableRow("Waveform build of 1M lines with descending times", descendingSeconds * 1e3, 0,
+                  1000, "ms");
     std::printf("points in both series:          %ld\n", points);
     // X and Y cost 16 bytes a point; beyond that each of the four columns may hold room
     // that does not grow with the count: less than one mapping step.
