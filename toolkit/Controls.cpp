@@ -174,19 +174,85 @@ bool TControlBridge::Wheel(TControl* c, QWheelEvent* e)
     return handled;
 }
 
-void TControlBridge::PaintIfNeeded(TControl* c)
+namespace {
+
+// More pieces than this and the control is painted whole: each piece is a Paint() call.
+constexpr int kMaxPaintPieces = 16;
+
+// The control's own rectangle without the shown, painted children over it (they draw every
+// pixel of theirs, see THostWidget).
+QRegion UncoveredRegion(TControl* c)
+{
+    QRegion region(0, 0, std::max(0, c->Width()), std::max(0, c->Height()));
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w == nullptr) return region;
+    for (int i = 0; i < w->ControlCount(); ++i) {
+        TControl* child = w->Controls(i);
+        const TControlPrivate* priv = ControlPrivate(child);
+        if (priv->painted && priv->widget != nullptr && priv->widget->isVisible())
+            region -= QRegion(child->Left(), child->Top(), child->Width(), child->Height());
+    }
+    return region;
+}
+
+// As QImage::fill with the same value, over one rectangle only.
+void FillPixels(QImage& image, const QRect& r, uint pixel)
+{
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto* line = reinterpret_cast<uint*>(image.scanLine(y));
+        std::fill(line + r.left(), line + r.right() + 1, pixel);
+    }
+}
+
+bool HasPaintedChild(const TControl* c)
+{
+    auto* w = dynamic_cast<const TWinControl*>(c);
+    if (w == nullptr) return false;
+    for (int i = 0; i < w->ControlCount(); ++i)
+        if (ControlPrivate(w->Controls(i))->painted) return true;
+    return false;
+}
+
+} // namespace
+
+void TControlBridge::PaintIfNeeded(TControl* c, const QRegion* needed)
 {
     TControlPrivate* priv = c->Private();
-    if (!priv->painted || !priv->invalidated || priv->painting) return;
+    if (!priv->painted || priv->painting) return;
+    if (needed != nullptr && !(*needed - priv->paintedRegion).isEmpty()) priv->invalidated = true;
+    if (!priv->invalidated) return;
     priv->invalidated = false;
-    if (priv->image.width() != c->Width() || priv->image.height() != c->Height())
+    if (priv->image.width() != c->Width() || priv->image.height() != c->Height()) {
         priv->image =
             QImage(std::max(0, c->Width()), std::max(0, c->Height()), QImage::Format_RGB32);
+        priv->unfilled = false;
+    }
+    const QRegion whole(priv->image.rect());
+    QRegion region = UncoveredRegion(c);
+    if ((needed != nullptr && !(*needed - region).isEmpty()) ||
+        region.rectCount() > kMaxPaintPieces)
+        region = whole;
+    priv->paintedRegion = region;
     priv->painting = true;
     GuardedCall([&] {
-        if (!c->EraseBackground() && !priv->image.isNull())
-            priv->image.fill(ColorToPixel(c->Color()));
-        c->Paint();
+        if (priv->image.isNull()) {
+            c->Paint();
+            return;
+        }
+        const bool fill = !c->EraseBackground() || priv->unfilled;
+        if (region == whole) {
+            if (fill) priv->image.fill(ColorToPixel(c->Color()));
+            priv->unfilled = false;
+            c->Paint();
+            return;
+        }
+        TCanvas* canvas = priv->canvas.get();
+        for (const QRect& r : region) {
+            if (fill) FillPixels(priv->image, r, ColorToPixel(c->Color()));
+            canvas->SetClipRect(TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+            c->Paint();
+            canvas->RemoveClip();
+        }
     });
     priv->painting = false;
 }
@@ -251,9 +317,12 @@ void THostWidget::paintEvent(QPaintEvent* e)
 {
     // Cleared first: an invalidation from inside Paint() must queue the next paint.
     FPriv->updateQueued = false;
-    if (FPriv->control != nullptr) TControlBridge::PaintIfNeeded(FPriv->control);
+    if (FPriv->control != nullptr) TControlBridge::PaintIfNeeded(FPriv->control, &e->region());
     QPainter painter(this);
-    if (!FPriv->image.isNull()) painter.drawImage(e->rect(), FPriv->image, e->rect());
+    if (FPriv->image.isNull()) return;
+    // Piece by piece: the pixels under opaque children may never have been drawn.
+    for (const QRect& r : e->region())
+        painter.drawImage(r, FPriv->image, r);
 }
 
 // ---- TControl
@@ -295,7 +364,11 @@ void TControl::UpdateBounds(int left, int top, int width, int height)
     if (resized && FPrivate->painted) {
         // A new backing image; its old content means nothing at the new size.
         FPrivate->image = QImage(width, height, QImage::Format_RGB32);
-        if (!FPrivate->image.isNull()) FPrivate->image.fill(ColorToPixel(FColor));
+        FPrivate->paintedRegion = QRegion();
+        // Children usually cover most of a parent: it is filled where it is painted.
+        FPrivate->unfilled = HasPaintedChild(this);
+        if (!FPrivate->unfilled && !FPrivate->image.isNull())
+            FPrivate->image.fill(ColorToPixel(FColor));
         Invalidate();
     }
 }

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRegion>
 #include <QWheelEvent>
 #include <QWidget>
 #include <exception>
@@ -20,6 +21,12 @@ struct TControlPrivate
     QPointer<QWidget> widget;
     bool painted = false;
     QImage image;
+    // The part of the image that Paint() last drew. Under opaque painted children a control
+    // is drawn only where it shows, so the covered pixels of a large image are never written
+    // and take no memory; a paint event asking for more than this paints again.
+    QRegion paintedRegion;
+    // A new image not yet filled with the control's colour: filled where it is first painted.
+    bool unfilled = false;
     std::unique_ptr<TCanvas> canvas;
     bool invalidated = true;
     // A full update of the shown widget is queued with Qt and its paint event has not run yet,
@@ -50,8 +57,9 @@ public:
     static void Leave(TControl* c);
     // True when a wheel step was handled.
     static bool Wheel(TControl* c, QWheelEvent* e);
-    // Erase and Paint() into the backing image, now, if a paint is pending.
-    static void PaintIfNeeded(TControl* c);
+    // Erase and Paint() into the backing image, now, if a paint is pending: where no opaque
+    // painted child covers the control, or everywhere when Needed asks for a covered pixel.
+    static void PaintIfNeeded(TControl* c, const QRegion* needed = nullptr);
     static void FirstShown(TControl* c);
     static void Click(TControl* c) { c->Click(); }
     // The platform moved or resized a window (the user dragged its frame).

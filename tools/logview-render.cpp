@@ -155,6 +155,11 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     }
 
     if (!options.PngPath.empty() || options.Zoom) {
+        // Nobody moves a pointer over this window, so no overlay is ever redrawn over a kept
+        // picture of a chart: each chart draws straight into its own backing image, without
+        // an off-screen frame beside it (a 16384-pixel square is 1 GiB a copy).
+        Form1->Chart1->SetUseOffscreenImage(false);
+        Form1->Chart2->SetUseOffscreenImage(false);
         // Shown as a person would see it: the first sizing splits the chart area and
         // couples the charts.
         Form1->ShowForm();

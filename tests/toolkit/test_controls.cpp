@@ -7,7 +7,9 @@
 #include <QPaintEvent>
 #include <QRegion>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "toolkit/Controls_p.h"
 #include "toolkit/Dialogs.h"
@@ -631,4 +633,55 @@ TEST(Label, SizesItselfToItsCaption)
     EXPECT_GT(label.Height(), 0);
     label.SetCaption("\xB9 \xE1\xE8\xF2\xE0\xB9 \xE1\xE8\xF2\xE0");
     EXPECT_GT(label.Width(), w);
+}
+
+// A panel under an opaque painted child is drawn only where it shows; whatever the child then
+// does, the window shows what a panel without the child shows there.
+TEST(Painting, CoveredParentDrawsOnlyWhereItShowsAndCatchesUpWhenUncovered)
+{
+    auto picture = [](bool withChild, const std::function<void(TControl*)>& change) {
+        TForm form;
+        form.SetBounds(0, 0, 120, 90);
+        auto* parent = new TProbePanel(&form);
+        parent->SetParent(&form);
+        parent->SetAlign(alClient);
+        parent->SetCaption("Parent");
+        TProbePanel* child = nullptr;
+        if (withChild) {
+            child = new TProbePanel(&form);
+            child->SetParent(parent);
+            child->SetColor(clRed);
+            child->SetBounds(4, 4, parent->Width() - 8, parent->Height() - 8);
+        }
+        form.Show();
+        ProcessEvents();
+        if (child != nullptr) {
+            const QRegion frame = QRegion(0, 0, parent->Width(), parent->Height()) -
+                                  QRegion(4, 4, parent->Width() - 8, parent->Height() - 8);
+            EXPECT_EQ(ControlPrivate(parent)->paintedRegion, frame)
+                << "the pixels under the child are left unwritten";
+            change(child);
+            ProcessEvents();
+        }
+        TBitmap bitmap;
+        form.GrabImage(bitmap);
+        std::vector<TColor> pixels;
+        for (int y = 0; y < bitmap.Height(); ++y)
+            for (int x = 0; x < bitmap.Width(); ++x)
+                pixels.push_back(bitmap.Canvas()->Pixels(x, y));
+        return pixels;
+    };
+    const std::vector<TColor> alone = picture(false, nullptr);
+    const struct
+    {
+        const char* name;
+        std::function<void(TControl*)> change;
+    } rows[] = {
+        {"hidden", [](TControl* c) { c->SetVisible(false); }},
+        {"destroyed", [](TControl* c) { delete c; }},
+        {"moved away", [](TControl* c) { c->SetBounds(200, 200, 10, 10); }},
+        {"shrunk", [](TControl* c) { c->SetBounds(4, 4, 0, 0); }},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(picture(true, row.change), alone) << row.name;
 }
