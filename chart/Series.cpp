@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/StoreChanged.h"
+#include "toolkit/Raster.h"
 
 namespace {
 
@@ -531,9 +532,8 @@ int TCustomSeries::ColumnEnd(int index, int last, int column, int lengthHint) co
 bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const
 {
     // The segments from the previous position through points Index..RunEnd all lie in one
-    // column and chain end to start, so together they cover one unbroken span. Each covers
-    // its start pixel and not its end pixel, so of all the positions visited only the final
-    // one can be left out: when no earlier position reaches it.
+    // column and chain end to start; the rasteriser tells the span they cover from the
+    // extremes of the positions visited on the way.
     const TAxisMapping& vert = VertAxisObject()->Mapping();
     const auto& ys = YValues()->StoredValues();
     const double multiplier = YValues()->Multiplier();
@@ -549,8 +549,9 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
            (value(before) == endValue || vert.ValueToPixel(value(before)) == end))
         --before;
 
-    int low = FPrevPixelY;
-    int high = FPrevPixelY;
+    // No position between the previous one and the final one until one is found.
+    int low = 1;
+    int high = 0;
     if (before >= index) {
         double lowValue = 0;
         double highValue = 0;
@@ -568,15 +569,10 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
         const int a = vert.ValueToPixel(lowValue);
         const int b = vert.ValueToPixel(highValue);
         if (OutsideDrawableRange(a) || OutsideDrawableRange(b)) return false;
-        low = std::min({low, a, b});
-        high = std::max({high, a, b});
-    } else if (end == FPrevPixelY) {
-        spanLow = 0;
-        spanHigh = -1;
-        return true;
+        low = std::min(a, b);
+        high = std::max(a, b);
     }
-    spanLow = end < low ? end + 1 : low;
-    spanHigh = end > high ? end - 1 : high;
+    TStroker::ColumnSpan(FPrevPixelY, low, high, end, spanLow, spanHigh);
     return true;
 }
 
