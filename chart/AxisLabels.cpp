@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "chart/ChartEngine.h"
 #include "toolkit/FormatFloat.h"
@@ -503,14 +504,38 @@ void TCustomChartAxis::DrawAxis(bool computeAxisLinePos)
         SelectFont(canvas, LabelsFont());
     }
 
-    TTickList ticks;
-    const auto placeLabel = [&](int p, const std::string& text) {
-        if (!LabelsOnAxis() && !(StartPixel < p && p < EndPixel)) return;
-        if (!TickOnLabelsOnly()) ticks.Add(p);
-        if (!Labels()) return;
+    const TTickLayout layout = LayoutTicks(step);
+    for (const TTickLayout::TLabel& label : layout.Labels) {
         clearBrush();
-        WriteAxisText(*this, p, LabelsPos, text);
-        if (TickOnLabelsOnly()) ticks.Add(p);
+        WriteAxisText(*this, label.Pixel, LabelsPos, label.Text);
+    }
+
+    if (Axis()->Visible()) {
+        canvas->ApplyChartPen(Axis());
+        if (IsHorizontal)
+            canvas->DrawHorizLine3D(StartPixel, EndPixel, AxisLinePos, AxisDepth(*this));
+        else
+            canvas->DrawVertLine3D(AxisLinePos, StartPixel, EndPixel, AxisDepth(*this));
+    }
+    const std::vector<int>& positions = layout.Ticks;
+    DrawTicks(*this, positions, Ticks(), TickLength(), true);
+    DrawGridLines(*this, GridCentered() ? CenteredGridPositions(positions) : positions, Grid());
+    DrawTicks(*this, positions, TicksInner(), TickInnerLength(), false);
+    DrawTicks(*this, layout.MinorTicks, MinorTicks(), MinorTickLength(), true);
+    DrawGridLines(*this, layout.MinorTicks, MinorGrid());
+}
+
+TTickLayout TCustomChartAxis::LayoutTicks(double step)
+{
+    TCustomAxisPanel* chart = ParentChart();
+    TTickLayout layout;
+    TTickList ticks;
+    // The texts are asked for even when hidden: label handlers see every label. With ticks on
+    // labels only, an axis without labels has no ticks.
+    const auto placeLabel = [&](int p, std::string text) {
+        if (!LabelsOnAxis() && !(StartPixel < p && p < EndPixel)) return;
+        if (Labels() || !TickOnLabelsOnly()) ticks.Add(p);
+        if (Labels()) layout.Labels.push_back(TTickLayout::TLabel{p, std::move(text)});
     };
     if (step > 0 && EffectiveMaximum >= EffectiveMinimum) {
         switch (EffectiveLabelStyle()) {
@@ -548,19 +573,8 @@ void TCustomChartAxis::DrawAxis(bool computeAxisLinePos)
         }
     }
 
-    if (Axis()->Visible()) {
-        canvas->ApplyChartPen(Axis());
-        if (IsHorizontal)
-            canvas->DrawHorizLine3D(StartPixel, EndPixel, AxisLinePos, AxisDepth(*this));
-        else
-            canvas->DrawVertLine3D(AxisLinePos, StartPixel, EndPixel, AxisDepth(*this));
-    }
-    const std::vector<int>& positions = ticks.Positions();
-    DrawTicks(*this, positions, Ticks(), TickLength(), true);
-    DrawGridLines(*this, GridCentered() ? CenteredGridPositions(positions) : positions, Grid());
-    DrawTicks(*this, positions, TicksInner(), TickInnerLength(), false);
-    const std::vector<int> minor =
-        MinorTickPositions(positions, MinorTickCount(), !Logarithmic(), StartPixel, EndPixel);
-    DrawTicks(*this, minor, MinorTicks(), MinorTickLength(), true);
-    DrawGridLines(*this, minor, MinorGrid());
+    layout.Ticks = ticks.Positions();
+    layout.MinorTicks =
+        MinorTickPositions(layout.Ticks, MinorTickCount(), !Logarithmic(), StartPixel, EndPixel);
+    return layout;
 }

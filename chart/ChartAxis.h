@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/AxisLabels.h"
 #include "chart/AxisMapping.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartPanel.h"
@@ -178,6 +179,8 @@ public:
     // Labels, ticks and grid (defined with the label code).
     void ReserveAxisSpace(TRect& rect);
     void DrawAxis(bool computeAxisLinePos);
+    // The labels (asking the label handlers for values and texts) and tick pixels at Step.
+    AxisLabels::TTickLayout LayoutTicks(double step);
     double LabelStep() const;
     double StepForLabelCount(int maxLabels) const;
     static double NextLabelStep(double step);
