@@ -15,6 +15,21 @@ constexpr int MaxLabelCount = 10000;
 // Capacity of the tick list of one axis drawing.
 constexpr int MaxTickCount = 2000;
 
+// What an axis drawing paints for its labels and ticks, worked out before any of it is drawn.
+struct TTickLayout
+{
+    struct TLabel
+    {
+        int Pixel = 0;
+        std::string Text;
+    };
+    // The labels to write, in this order.
+    std::vector<TLabel> Labels;
+    // Major ticks and the grid lines on them, at most MaxTickCount.
+    std::vector<int> Ticks;
+    std::vector<int> MinorTicks;
+};
+
 // Round half to even, computed on the extended-precision value.
 int64_t RoundEven(long double value);
 

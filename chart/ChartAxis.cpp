@@ -10,15 +10,6 @@
 #include "chart/ChartSeries.h"
 #include "chart/StoreChanged.h"
 
-namespace {
-
-int ClampToInt(long long value)
-{
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
-} // namespace
-
 void ApplyChartDefaultFont(TFont& font)
 {
     font.SetName("Arial");
@@ -180,7 +171,7 @@ void TCustomChartAxis::SetIncrement(double value)
 
 void TCustomChartAxis::SetInverted(bool value)
 {
-    Change(FInverted, value);
+    Change(InvertedScale, value);
 }
 void TCustomChartAxis::SetLabels(bool value)
 {
@@ -357,32 +348,7 @@ void TCustomChartAxis::PlaceOnChartRect()
     if (FParentChart != nullptr) rect = FParentChart->ChartRect();
     const int origin = IsHorizontal ? rect.Left : rect.Top;
     const long double extent = IsHorizontal ? rect.Width() : rect.Height();
-    const long double onePercent = 0.01L;
-    StartPixel = ClampToInt(origin + AxisLabels::RoundEven(extent * onePercent * FStartPosition));
-    EndPixel = ClampToInt(origin + AxisLabels::RoundEven(extent * onePercent * FEndPosition));
-    PixelLength = EndPixel - StartPixel;
-    CenterPixel = static_cast<int>((static_cast<long long>(StartPixel) + EndPixel) / 2);
-}
-
-int TCustomChartAxis::ValueToPixel(double value) const
-{
-    if (EffectiveSpan == 0) return CenterPixel;
-    const double t = static_cast<double>((static_cast<long double>(value) - EffectiveMinimum) *
-                                         PixelLength / EffectiveSpan);
-    // Also catches NaN, which no pixel can stand for.
-    if (!(std::fabs(t) < 2147483647.0)) return CenterPixel;
-    const long long offset = AxisLabels::RoundEven(t);
-    const bool fromEnd = IsHorizontal ? FInverted : !FInverted;
-    return ClampToInt(fromEnd ? EndPixel - offset : StartPixel + offset);
-}
-
-double TCustomChartAxis::PixelToValue(int pixel) const
-{
-    if (PixelLength < 1) return 0;
-    long double d = FInverted ? static_cast<long double>(EndPixel) - pixel
-                              : static_cast<long double>(pixel) - StartPixel;
-    d = d * EffectiveSpan / PixelLength;
-    return static_cast<double>(IsHorizontal ? EffectiveMinimum + d : EffectiveMaximum - d);
+    Place(origin, extent, FStartPosition, FEndPosition);
 }
 
 void TCustomChartAxis::ApplySeriesMargins(int startMargin, int endMargin)
@@ -468,7 +434,7 @@ void TCustomChartAxis::CopyAxisFrom(const TPersistent* source)
     FGridCentered = other->FGridCentered;
     FLogarithmic = other->FLogarithmic;
     FLogarithmicBase = other->FLogarithmicBase;
-    FInverted = other->FInverted;
+    InvertedScale = other->InvertedScale;
     FExactDateTime = other->FExactDateTime;
     FRoundFirstLabel = other->FRoundFirstLabel;
     FTickOnLabelsOnly = other->FTickOnLabelsOnly;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "chart/AxisLabels.h"
+#include "chart/AxisMapping.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartPanel.h"
 #include "toolkit/Classes.h"
@@ -69,7 +71,7 @@ private:
 
 // One axis of a chart: its properties, its range (automatic or manual) and
 // the mapping between values and pixels for the current drawing.
-class TCustomChartAxis : public TPersistent
+class TCustomChartAxis : public TPersistent, public TAxisMapping
 {
 public:
     // Appends itself to Chart's axes list.
@@ -98,7 +100,7 @@ public:
     void SetGridCentered(bool value);
     double Increment() const { return FIncrement; }
     void SetIncrement(double value);
-    bool Inverted() const { return FInverted; }
+    bool Inverted() const { return InvertedScale; }
     void SetInverted(bool value);
     bool Labels() const { return FLabels; }
     void SetLabels(bool value);
@@ -164,8 +166,8 @@ public:
     void PlaceOnChartRect();
     // Widens the effective range so that Start and End pixels stay free of data.
     void ApplySeriesMargins(int startMargin, int endMargin);
-    int ValueToPixel(double value) const;
-    double PixelToValue(int pixel) const;
+    // The mapping of the current paint, which the series drawing and the mouse use too.
+    const TAxisMapping& Mapping() const { return *this; }
     // A manual range for both ends; never empty or reversed.
     void SetAxisRange(double low, double high);
     // Moves both ends by Offset; with LimitCheck only while data lie beyond that end.
@@ -177,6 +179,8 @@ public:
     // Labels, ticks and grid (defined with the label code).
     void ReserveAxisSpace(TRect& rect);
     void DrawAxis(bool computeAxisLinePos);
+    // The labels (asking the label handlers for values and texts) and tick pixels at Step.
+    AxisLabels::TTickLayout LayoutTicks(double step);
     double LabelStep() const;
     double StepForLabelCount(int maxLabels) const;
     static double NextLabelStep(double step);
@@ -192,18 +196,9 @@ public:
 
     std::string ClassName() const override { return "TCustomChartAxis"; }
 
-    // Fixed at creation: orientation and side.
-    bool IsHorizontal = false;
+    // Fixed at creation: the side (the orientation is the mapping's). The mapping's range
+    // and pixels are prepared by ComputeAutoRange, PlaceOnChartRect and ApplySeriesMargins.
     bool FarSide = false;
-    // Per-drawing state, prepared by ComputeAutoRange, PlaceOnChartRect and
-    // ApplySeriesMargins; ValueToPixel and PixelToValue read only these.
-    double EffectiveMinimum = 0;
-    double EffectiveMaximum = 0;
-    double EffectiveSpan = 0;
-    int StartPixel = 0;
-    int EndPixel = 0;
-    int PixelLength = 0;
-    int CenterPixel = 0;
     // Positions across the axis: line, labels and title (written by the label code).
     int AxisLinePos = 0;
     int LabelsPos = 0;
@@ -232,7 +227,6 @@ private:
     std::unique_ptr<TDottedGrayPen> FGrid;
     bool FGridCentered = false;
     double FIncrement = 0;
-    bool FInverted = false;
     bool FLabels = true;
     int FLabelsAngle = 0;
     std::unique_ptr<TFont> FLabelsFont;

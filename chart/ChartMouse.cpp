@@ -23,9 +23,7 @@ bool AxisClicked(const TCustomAxisPanel& chart, const TCustomChartAxis& axis, in
     if (!chart.IsAxisShown(&axis)) return false;
     const int along = axis.IsHorizontal ? x : y;
     const int across = axis.IsHorizontal ? y : x;
-    if (along < std::min(axis.StartPixel, axis.EndPixel) ||
-        along > std::max(axis.StartPixel, axis.EndPixel))
-        return false;
+    if (!axis.Mapping().Covers(along)) return false;
     // The bottom and right axes have the chart above and left of their line.
     const int inward = axis.IsHorizontal != axis.FarSide ? -1 : 1;
     const int beyond = axis.AxisLinePos + inward * kAxisInnerReach;

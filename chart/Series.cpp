@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/StoreChanged.h"
+#include "toolkit/Raster.h"
 
 namespace {
 
@@ -16,16 +17,6 @@ using TDoublePair = double __attribute__((vector_size(16)));
 bool OutsideDrawableRange(int pixel)
 {
     return pixel <= -32767 || pixel >= 32767;
-}
-
-// Where a value lands on an axis before rounding, without the axis' cut-off for far values.
-long double UnroundedPixel(const TCustomChartAxis* axis, double value)
-{
-    if (axis->EffectiveSpan == 0 || std::isnan(value)) return axis->CenterPixel;
-    const long double t = (static_cast<long double>(value) - axis->EffectiveMinimum) *
-                          axis->PixelLength / axis->EffectiveSpan;
-    const bool fromEnd = axis->IsHorizontal ? axis->Inverted() : !axis->Inverted();
-    return fromEnd ? axis->EndPixel - t : axis->StartPixel + t;
 }
 
 // Cuts the segment (x0, y0)-(x1, y1) to the square of drawable positions; false when no part
@@ -411,8 +402,8 @@ void TCustomSeries::PaintPoint(int index)
     const TColor color = PointColor(index);
     const int x = XPixel(index);
     const int y = YPixel(index);
-    const long double farX = UnroundedPixel(HorizAxisObject(), PointX(index));
-    const long double farY = UnroundedPixel(VertAxisObject(), PointY(index));
+    const long double farX = HorizAxisObject()->ValueToPixelF(PointX(index));
+    const long double farY = VertAxisObject()->ValueToPixelF(PointY(index));
     // The axes map positions beyond 2^31 pixels to their centre; those are far points too.
     if (OutsideDrawableRange(x) || OutsideDrawableRange(y) || !(std::fabs(farX) < 32767) ||
         !(std::fabs(farY) < 32767)) {
@@ -526,13 +517,9 @@ int TCustomSeries::ColumnEnd(int index, int last, int column, int lengthHint) co
     // give a close guess cheaply; rounding decides the points right at that value, so the
     // mapping of the points has the last word. The X values are sorted and the mapping is
     // monotone, so the points of one column are consecutive.
-    const TCustomChartAxis* axis = HorizAxisObject();
     int guess = index;
-    if (axis->EffectiveSpan > 0 && axis->PixelLength > 0) {
-        const double t =
-            (axis->Inverted() ? axis->EndPixel - column : column - axis->StartPixel) + 0.5;
-        const double boundary =
-            axis->EffectiveMinimum + t * axis->EffectiveSpan / axis->PixelLength;
+    double boundary = 0;
+    if (HorizAxisObject()->ColumnBoundary(column, boundary)) {
         const auto& xs = XValues()->StoredValues();
         const double multiplier = XValues()->Multiplier();
         guess = LastWhere(index, last, index + lengthHint - 1, [&](int k) {
@@ -545,26 +532,26 @@ int TCustomSeries::ColumnEnd(int index, int last, int column, int lengthHint) co
 bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHigh, int& end) const
 {
     // The segments from the previous position through points Index..RunEnd all lie in one
-    // column and chain end to start, so together they cover one unbroken span. Each covers
-    // its start pixel and not its end pixel, so of all the positions visited only the final
-    // one can be left out: when no earlier position reaches it.
-    const TCustomChartAxis* vert = VertAxisObject();
+    // column and chain end to start; the rasteriser tells the span they cover from the
+    // extremes of the positions visited on the way.
+    const TAxisMapping& vert = VertAxisObject()->Mapping();
     const auto& ys = YValues()->StoredValues();
     const double multiplier = YValues()->Multiplier();
     auto value = [&](int k) { return ys[static_cast<size_t>(k)] * multiplier; };
 
-    end = vert->ValueToPixel(value(runEnd));
-    if (OutsideDrawableRange(end) || !(std::fabs(UnroundedPixel(vert, value(runEnd))) < 32767))
+    end = vert.ValueToPixel(value(runEnd));
+    if (OutsideDrawableRange(end) || !(std::fabs(vert.ValueToPixelF(value(runEnd))) < 32767))
         return false;
     // The trailing points that land on the final position.
     const double endValue = value(runEnd);
     int before = runEnd;
     while (before >= index &&
-           (value(before) == endValue || vert->ValueToPixel(value(before)) == end))
+           (value(before) == endValue || vert.ValueToPixel(value(before)) == end))
         --before;
 
-    int low = FPrevPixelY;
-    int high = FPrevPixelY;
+    // No position between the previous one and the final one until one is found.
+    int low = 1;
+    int high = 0;
     if (before >= index) {
         double lowValue = 0;
         double highValue = 0;
@@ -578,25 +565,14 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
         if (!std::isfinite(sum)) return false;
         // The extremes stand for every point between them only where the mapping is
         // monotone: values so far off that they map to the axis centre do not qualify.
-        if (vert->EffectiveSpan != 0) {
-            const double scale = vert->PixelLength / vert->EffectiveSpan;
-            const double farthest =
-                std::max(std::fabs((lowValue - vert->EffectiveMinimum) * scale),
-                         std::fabs((highValue - vert->EffectiveMinimum) * scale));
-            if (!(farthest < 1e9)) return false;
-        }
-        const int a = vert->ValueToPixel(lowValue);
-        const int b = vert->ValueToPixel(highValue);
+        if (!vert.MapsMonotonically(lowValue, highValue)) return false;
+        const int a = vert.ValueToPixel(lowValue);
+        const int b = vert.ValueToPixel(highValue);
         if (OutsideDrawableRange(a) || OutsideDrawableRange(b)) return false;
-        low = std::min({low, a, b});
-        high = std::max({high, a, b});
-    } else if (end == FPrevPixelY) {
-        spanLow = 0;
-        spanHigh = -1;
-        return true;
+        low = std::min(a, b);
+        high = std::max(a, b);
     }
-    spanLow = end < low ? end + 1 : low;
-    spanHigh = end > high ? end - 1 : high;
+    TStroker::ColumnSpan(FPrevPixelY, low, high, end, spanLow, spanHigh);
     return true;
 }
 

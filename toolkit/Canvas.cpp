@@ -143,29 +143,42 @@ void TCanvas::RemoveClip()
     FClip = TRect{};
 }
 
-void TCanvas::MoveTo(int x, int y)
+TPoint TCanvas::PenPos() const
 {
-    FPenPos = TPoint{x, y};
-    FPatternPhase = 0;
+    return FPrivate->stroker.Position();
 }
 
-void TCanvas::DrawLineSegment(int x0, int y0, int x1, int y1)
+void TCanvas::MoveTo(int x, int y)
+{
+    FPrivate->stroker.MoveTo(x, y);
+}
+
+namespace {
+
+// Strokes from the stroker's position to (X, Y) with Pen; a pen that leaves no trace only moves.
+// The image is touched only when there is something to draw.
+void StrokeTo(TStroker& stroker, const TCanvasPrivate& canvas, bool hasClip, const TRect& clip,
+              const TPen& pen, int x, int y)
 {
     TLinePattern pattern;
     int width = 1;
-    if (!PenGeometry(*FPen, pattern, width)) return;
-    uint32_t pixel = ColorToPixel(FPen->Color());
-    if (FPrivate->Monochrome()) pixel = MonoPixel(pixel);
-    TRaster raster = MakeRaster(FPrivate->image, FHasClip, FClip);
-    raster.Line(x0, y0, x1, y1, pixel, FPen->Mode(), pattern, width, FPatternPhase);
+    if (!PenGeometry(pen, pattern, width)) {
+        stroker.SkipTo(x, y);
+        return;
+    }
+    uint32_t pixel = ColorToPixel(pen.Color());
+    if (canvas.Monochrome()) pixel = MonoPixel(pixel);
+    TRaster raster = MakeRaster(canvas.image, hasClip, clip);
+    stroker.LineTo(raster, x, y, pixel, pen.Mode(), pattern, width);
 }
+
+} // namespace
 
 void TCanvas::LineTo(int x, int y)
 {
     BeginDraw();
-    const TPoint from = FPenPos;
-    DrawLineSegment(from.X, from.Y, x, y);
-    FPenPos = TPoint{x, y};
+    const TPoint from = FPrivate->stroker.Position();
+    StrokeTo(FPrivate->stroker, *FPrivate, FHasClip, FClip, *FPen, x, y);
     EndDraw(TRaster::LineBounds(from.X, from.Y, x, y, FPen->Width()));
 }
 
@@ -173,16 +186,16 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
 {
     if (points.size() < 2) return;
     BeginDraw();
-    const int savedPhase = FPatternPhase;
-    FPatternPhase = 0;
+    // Its own pattern from the first point; the pen position stays where it was.
+    TStroker stroker;
+    stroker.MoveTo(points[0].X, points[0].Y);
     TRect area;
     for (size_t i = 1; i < points.size(); ++i) {
         const TPoint& a = points[i - 1];
         const TPoint& b = points[i];
-        DrawLineSegment(a.X, a.Y, b.X, b.Y);
+        StrokeTo(stroker, *FPrivate, FHasClip, FClip, *FPen, b.X, b.Y);
         area = Union(area, TRaster::LineBounds(a.X, a.Y, b.X, b.Y, FPen->Width()));
     }
-    FPatternPhase = savedPhase;
     EndDraw(area);
 }
 
@@ -252,19 +265,21 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
     if (mono) pixel = MonoPixel(pixel);
     if (pattern.IsSolid() || width > 1) {
         raster.FrameRect(outer, width, pixel, mode);
-    } else if (outer.Width() == 1 || outer.Height() == 1) {
-        int phase = 0;
-        raster.Line(left, top, outer.Width() == 1 ? left : right, outer.Width() == 1 ? bottom : top,
-                    pixel, mode, pattern, 1, phase);
     } else {
-        // Clockwise from the top-left corner; each side stops before the next corner.
-        int phase = 0;
-        const int r = right - 1;
-        const int b = bottom - 1;
-        raster.Line(left, top, r, top, pixel, mode, pattern, 1, phase);
-        raster.Line(r, top, r, b, pixel, mode, pattern, 1, phase);
-        raster.Line(r, b, left, b, pixel, mode, pattern, 1, phase);
-        raster.Line(left, b, left, top, pixel, mode, pattern, 1, phase);
+        TStroker stroker;
+        stroker.MoveTo(left, top);
+        if (outer.Width() == 1 || outer.Height() == 1) {
+            stroker.LineTo(raster, outer.Width() == 1 ? left : right,
+                           outer.Width() == 1 ? bottom : top, pixel, mode, pattern, 1);
+        } else {
+            // Clockwise from the top-left corner; each side stops before the next corner.
+            const int r = right - 1;
+            const int b = bottom - 1;
+            stroker.LineTo(raster, r, top, pixel, mode, pattern, 1);
+            stroker.LineTo(raster, r, b, pixel, mode, pattern, 1);
+            stroker.LineTo(raster, left, b, pixel, mode, pattern, 1);
+            stroker.LineTo(raster, left, top, pixel, mode, pattern, 1);
+        }
     }
     EndDraw(outer);
 }

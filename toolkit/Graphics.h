@@ -277,7 +277,7 @@ public:
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
-    TPoint PenPos() const { return FPenPos; }
+    TPoint PenPos() const;
     void SetPenPos(TPoint value) { MoveTo(value.X, value.Y); }
     // Connected lines through the points; the last point is not drawn.
     void Polyline(const std::vector<TPoint>& points);
@@ -334,16 +334,12 @@ private:
     friend class TCanvasPrivate;
     void BeginDraw();
     void EndDraw(const TRect& area);
-    void DrawLineSegment(int x0, int y0, int x1, int y1);
     void DrawText(int x, int y, double angle, const std::string& text);
 
     std::unique_ptr<TPen> FPen = std::make_unique<TPen>();
     std::unique_ptr<TBrush> FBrush = std::make_unique<TBrush>();
     std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
     std::unique_ptr<TCanvasPrivate> FPrivate;
-    TPoint FPenPos;
-    // Position in the pen's dash pattern, carried from one LineTo to the next.
-    int FPatternPhase = 0;
     unsigned FTextAlign = TA_LEFT | TA_TOP;
     int FBkMode = OPAQUE;
     TColor FBkColor = clWhite;

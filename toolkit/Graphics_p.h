@@ -12,6 +12,7 @@
 #include <string>
 
 #include "toolkit/Graphics.h"
+#include "toolkit/Raster.h"
 
 inline constexpr uint32_t kWhitePixel = 0xFFFFFFFFu;
 inline constexpr uint32_t kBlackPixel = 0xFF000000u;
@@ -40,6 +41,8 @@ public:
     QImage* image = nullptr;
     // Set when the canvas belongs to a bitmap, so that a monochrome bitmap draws black/white.
     const TBitmap* bitmap = nullptr;
+    // The pen position and the place in the pen's pattern, carried from one LineTo to the next.
+    TStroker stroker;
 
     bool Monochrome() const;
     static QImage* ImageOf(const TBitmap* bitmap);

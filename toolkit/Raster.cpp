@@ -616,3 +616,29 @@ void TRaster::Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode
         }
     });
 }
+
+void TStroker::MoveTo(int x, int y)
+{
+    FPosition = TPoint{x, y};
+    FPhase = 0;
+}
+
+void TStroker::LineTo(TRaster& raster, int x, int y, uint32_t pixel, TPenMode mode,
+                      const TLinePattern& pattern, int width)
+{
+    raster.Line(FPosition.X, FPosition.Y, x, y, pixel, mode, pattern, width, FPhase);
+    FPosition = TPoint{x, y};
+}
+
+bool TStroker::ColumnSpan(int start, int low, int high, int end, int& spanLow, int& spanHigh)
+{
+    spanLow = 0;
+    spanHigh = -1;
+    // Lines of no length cover nothing.
+    if (low > high && end == start) return false;
+    const int lowest = low > high ? start : std::min(start, low);
+    const int highest = low > high ? start : std::max(start, high);
+    spanLow = end < lowest ? end + 1 : lowest;
+    spanHigh = end > highest ? end - 1 : highest;
+    return spanLow <= spanHigh;
+}

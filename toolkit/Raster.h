@@ -71,8 +71,9 @@ public:
 
     // From (x0, y0) up to but not including (x1, y1). Phase: position in the pattern of the
     // start pixel; it comes back advanced by the line's length, so the next line of a chain
-    // continues the pattern. Width > 1 puts a run of Width pixels across the major axis at
-    // every step, Width / 2 of them before the thin line's pixel.
+    // continues the pattern (TStroker keeps it for chains; draw those through it). Width > 1 puts a
+    // run of Width pixels across the major axis at every step, Width / 2 of them before the thin
+    // line's pixel.
     void Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode,
               const TLinePattern& pattern, int width, int& phase);
     void FillRect(const TRect& rect, uint32_t pixel, TPenMode mode);
@@ -97,4 +98,29 @@ private:
     int FHeight = 0;
     int FStride = 0;
     TRect FClip;
+};
+
+// A pen walking chains of lines: it keeps the pen position and the place in the pen's pattern,
+// so each line continues the pattern where the last one stopped; a move starts it afresh.
+class TStroker
+{
+public:
+    TPoint Position() const { return FPosition; }
+    int Phase() const { return FPhase; }
+    void MoveTo(int x, int y);
+    // Moves the pen without a trace, leaving the pattern where it was: a pen that draws nothing.
+    void SkipTo(int x, int y) { FPosition = TPoint{x, y}; }
+    // From the pen position up to, not including, (X, Y); the pen moves there.
+    void LineTo(TRaster& raster, int x, int y, uint32_t pixel, TPenMode mode,
+                const TLinePattern& pattern, int width);
+
+    // A chain of solid thin lines inside one pixel column, from row Start through rows whose
+    // extremes are Low..High (Low > High: no row between) to row End, covers rows
+    // SpanLow..SpanHigh: each line covers its start pixel and not its end, so only End can be
+    // left out, when no earlier position reaches it. False when the chain covers nothing.
+    static bool ColumnSpan(int start, int low, int high, int end, int& spanLow, int& spanHigh);
+
+private:
+    TPoint FPosition;
+    int FPhase = 0;
 };

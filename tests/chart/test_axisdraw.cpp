@@ -222,6 +222,45 @@ TEST_F(AxisDrawTest, MinorTicksContinueBeyondTheLastLabelInsideTheAxis)
     EXPECT_EQ(columns.size(), 10u + 9u * 3u + 1u);
 }
 
+// The layout is numbers a test can read, and it is what the drawing paints.
+TEST_F(AxisDrawTest, TickLayoutIsWhatTheDrawingPaints)
+{
+    FSeries->AddPoint(0, 0);
+    FSeries->AddPoint(950, 1);
+    Place(Rect(20, 40, 620, 400));
+    TChartAxis* bottom = FChart.BottomAxis();
+    bottom->SetIncrement(100);
+    bottom->SetLabelsSeparation(0);
+    bottom->Grid()->SetVisible(false);
+    const AxisLabels::TTickLayout layout = bottom->LayoutTicks(bottom->LabelStep());
+    std::vector<int> ticks;
+    for (int value = 900; value >= 0; value -= 100) {
+        ticks.push_back(bottom->ValueToPixel(value));
+        const size_t i = ticks.size() - 1;
+        ASSERT_LT(i, layout.Labels.size());
+        EXPECT_EQ(layout.Labels[i].Pixel, ticks.back());
+        EXPECT_EQ(layout.Labels[i].Text, bottom->LabelText(value));
+    }
+    EXPECT_EQ(layout.Labels.size(), ticks.size());
+    EXPECT_EQ(layout.Ticks, ticks);
+    const std::set<int> minor(layout.MinorTicks.begin(), layout.MinorTicks.end());
+    EXPECT_EQ(minor.count(bottom->ValueToPixel(925)), 1u);
+    EXPECT_EQ(minor.count(bottom->ValueToPixel(950)), 0u);
+    EXPECT_EQ(layout.MinorTicks.size(), 9u * 3u + 1u);
+
+    bottom->DrawAxis(true);
+    const std::vector<int> row = ColumnsInRow(402, 0, 640, kGrey);
+    std::set<int> painted(ticks.begin(), ticks.end());
+    painted.insert(minor.begin(), minor.end());
+    EXPECT_EQ(std::set<int>(row.begin(), row.end()), painted);
+
+    // Ticks on labels only: an axis without labels has none.
+    bottom->SetLabels(false);
+    const AxisLabels::TTickLayout hidden = bottom->LayoutTicks(bottom->LabelStep());
+    EXPECT_TRUE(hidden.Labels.empty());
+    EXPECT_TRUE(hidden.Ticks.empty());
+}
+
 TEST_F(AxisDrawTest, CentredGridStandsBetweenTheTicks)
 {
     FSeries->AddPoint(0, 0);

@@ -1,6 +1,7 @@
 // The rasteriser's pixel conventions, and its fast paths against a plain per-pixel reference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <random>
@@ -367,6 +368,47 @@ TEST(RasterReference, SeededRandomLinesAndRectsMatchThePlainReference)
         if (fast.px != slow.px) {
             FAIL() << "round " << round << " differs; see " << WriteDiff(fast, slow);
         }
+    }
+}
+
+// The span the stroker gives a chain inside one column is exactly what drawing each of its
+// lines covers, whichever rows the chain visits and however often it turns.
+TEST(RasterStroker, ColumnSpanOfAChainIsWhatItsLinesCover)
+{
+    std::mt19937 rng(20261208);
+    std::uniform_int_distribution<int> row(0, 19);
+    std::uniform_int_distribution<int> steps(0, 4);
+    const TLinePattern solid = PatternForStyle(psSolid);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<int> rows(static_cast<size_t>(steps(rng)) + 2);
+        for (int& y : rows)
+            y = row(rng);
+        // Repeats of the final row at the end draw nothing: the extremes leave them out.
+        if (round % 3 == 0) rows.push_back(rows.back());
+        Image img(3, 20);
+        TRaster r = img.Raster();
+        TStroker stroker;
+        stroker.MoveTo(1, rows[0]);
+        int low = 1;
+        int high = 0;
+        size_t before = rows.size() - 2;
+        while (before >= 1 && rows[before] == rows.back())
+            --before;
+        for (size_t i = 1; i <= before; ++i) {
+            const bool first = i == 1;
+            low = first ? rows[i] : std::min(low, rows[i]);
+            high = first ? rows[i] : std::max(high, rows[i]);
+        }
+        for (size_t i = 1; i < rows.size(); ++i)
+            stroker.LineTo(r, 1, rows[i], kInk, pmCopy, solid, 1);
+        int spanLow = 0;
+        int spanHigh = -1;
+        const bool any = TStroker::ColumnSpan(rows[0], low, high, rows.back(), spanLow, spanHigh);
+        PixelSet expected;
+        for (int y = spanLow; y <= spanHigh; ++y)
+            expected.insert({1, y});
+        EXPECT_EQ(any, !expected.empty());
+        ASSERT_EQ(img.Changed(), expected) << "round " << round;
     }
 }
 
