@@ -252,22 +252,18 @@ void TMemoView::DeleteSelection()
 
 void TMemoView::Undo()
 {
-    TTextPos caret;
-    if (FBuffer == nullptr || FReadOnly || !FHistory->Undo(*FBuffer, caret)) return;
-    FCaret = FAnchor = FBuffer->Clamp(caret);
-    DropAllLayouts();
-    FTop = Clamped(FTop);
-    UpdateScrollRange();
-    viewport()->update();
-    EnsureCaretVisible();
-    RestartBlink();
-    if (OnEdited) OnEdited();
+    StepHistory(&TTextHistory::Undo);
 }
 
 void TMemoView::Redo()
 {
+    StepHistory(&TTextHistory::Redo);
+}
+
+void TMemoView::StepHistory(bool (TTextHistory::*step)(TTextBuffer&, TTextPos&))
+{
     TTextPos caret;
-    if (FBuffer == nullptr || FReadOnly || !FHistory->Redo(*FBuffer, caret)) return;
+    if (FBuffer == nullptr || FReadOnly || !(FHistory->*step)(*FBuffer, caret)) return;
     FCaret = FAnchor = FBuffer->Clamp(caret);
     DropAllLayouts();
     FTop = Clamped(FTop);

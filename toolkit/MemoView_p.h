@@ -85,6 +85,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Undo or redo one step of the history, the caret where the step leaves it.
+    void StepHistory(bool (TTextHistory::*step)(TTextBuffer&, TTextPos&));
     // A visual row: a wrapped piece of slice Slice of line Line (always 0 without wrap,
     // where a row is the whole line).
     struct TRow

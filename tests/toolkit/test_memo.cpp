@@ -13,6 +13,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "tests/common/FileSizeLimit.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Controls_p.h"
 #include "toolkit/MemoView_p.h"
@@ -275,30 +276,6 @@ TEST_F(MemoTest, SaveRefusesWhatIsNotARegularFileAndLeavesItAlone)
     EXPECT_TRUE(S_ISCHR(after.st_mode));
     EXPECT_EQ(after.st_rdev, before.st_rdev);
 }
-
-// Files may grow to Limit bytes for the scope (the write then fails with EFBIG, as on a
-// full disk), the signal that would kill the process ignored.
-class TFileSizeLimit
-{
-public:
-    explicit TFileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldSignal = signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = FOld;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~TFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        signal(SIGXFSZ, FOldSignal);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldSignal)(int) = nullptr;
-};
 
 TEST_F(MemoTest, FailedSaveLeavesTheOldFileUntouched)
 {

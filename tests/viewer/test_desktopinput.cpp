@@ -7,6 +7,7 @@
 #include <iterator>
 #include <unistd.h>
 
+#include "tests/common/MainWindowFixture.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/Unit1.h"
 
@@ -21,7 +22,7 @@ std::string ReadBytes(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class DesktopInput : public ::testing::Test
+class DesktopInput : public ShownMainWindow
 {
 protected:
     void SetUp() override
@@ -34,18 +35,12 @@ protected:
         // No dot in the name: a file manager hands over any name.
         Dropped = (Dir / "capture").string();
         std::ofstream(Dropped, std::ios::binary) << "10:1\r\n20:3\r\n";
-        ProgramArguments.clear();
-        Form1 = new TForm1(nullptr);
-        Form1->AfterConstruction();
-        Form1->ShowForm();
-        ProcessEvents();
+        ShownMainWindow::SetUp();
     }
 
     void TearDown() override
     {
-        delete Form1;
-        Form1 = nullptr;
-        DataModified = 0;
+        ShownMainWindow::TearDown();
         fs::remove_all(Dir);
     }
 

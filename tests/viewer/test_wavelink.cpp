@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/MainWindowFixture.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/Unit1.h"
 
@@ -15,26 +16,15 @@ namespace {
 const char* const Text = "100:1\r\n200:1\r\n200:0\r\n500:1\r\n800:0\r\n";
 constexpr int LineLength = 7;
 
-class LinkedViews : public ::testing::Test
+class LinkedViews : public ShownMainWindow
 {
 public:
     void SetUp() override
     {
-        ProgramArguments.clear();
-        Form1 = new TForm1(nullptr);
-        Form1->AfterConstruction();
-        Form1->ShowForm();
-        ProcessEvents();
+        ShownMainWindow::SetUp();
         Form1->Memo1->SetText(Text);
         Form1->Button2->Click();
         Settle();
-    }
-
-    void TearDown() override
-    {
-        delete Form1;
-        Form1 = nullptr;
-        DataModified = 0;
     }
 
     static void Settle()

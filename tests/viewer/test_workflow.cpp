@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/common/FileSizeLimit.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Forms.h"
 #include "toolkit/SysUtils.h"
@@ -44,30 +45,6 @@ std::vector<std::pair<double, double>> Points(const TChartSeries& series)
 }
 
 using TPoints = std::vector<std::pair<double, double>>;
-
-// Files may grow to Limit bytes for the scope (a write then fails with EFBIG, as on a
-// full disk), the signal that would kill the process ignored.
-class TFileSizeLimit
-{
-public:
-    explicit TFileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldSignal = signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = FOld;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~TFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        signal(SIGXFSZ, FOldSignal);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldSignal)(int) = nullptr;
-};
 
 class Workflow : public ::testing::Test
 {
