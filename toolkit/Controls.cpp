@@ -15,11 +15,11 @@
 
 namespace {
 
-// Qt delivers wheel turns in eighths of a degree; one notch is 15 degrees.
-constexpr int kWheelNotch = 120;
 // Realignment triggered from inside an alignment (a resize handler moving a
 // sibling) repeats at most this often.
 constexpr int kMaxAlignRounds = 8;
+
+} // namespace
 
 Qt::CursorShape CursorShape(TCursor cursor)
 {
@@ -71,8 +71,6 @@ bool IsForm(const TControl* c)
     return dynamic_cast<const TForm*>(c) != nullptr;
 }
 
-} // namespace
-
 void GuardedCall(const std::function<void()>& f)
 {
     try {
@@ -97,232 +95,6 @@ TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons button
 QWidget* ControlWidget(const TControl* control)
 {
     return control != nullptr ? ControlPrivate(control)->widget.data() : nullptr;
-}
-
-// ---- bridge: Qt events into the control's virtuals
-
-namespace {
-
-bool ButtonFromQt(Qt::MouseButton b, TMouseButton& out)
-{
-    switch (b) {
-    case Qt::LeftButton:
-        out = mbLeft;
-        return true;
-    case Qt::RightButton:
-        out = mbRight;
-        return true;
-    case Qt::MiddleButton:
-        out = mbMiddle;
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-void TControlBridge::MousePress(TControl* c, QMouseEvent* e, bool doubleClick)
-{
-    TMouseButton button = mbLeft;
-    if (!ButtonFromQt(e->button(), button)) return;
-    TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
-    if (doubleClick) shift |= ssDouble;
-    const QPoint p = e->position().toPoint();
-    GuardedCall([&] { c->MouseDown(button, shift, p.x(), p.y()); });
-}
-
-void TControlBridge::MouseMove(TControl* c, QMouseEvent* e)
-{
-    const TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
-    const QPoint p = e->position().toPoint();
-    GuardedCall([&] { c->MouseMove(shift, p.x(), p.y()); });
-}
-
-void TControlBridge::MouseRelease(TControl* c, QMouseEvent* e)
-{
-    TMouseButton button = mbLeft;
-    if (!ButtonFromQt(e->button(), button)) return;
-    const TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
-    const QPoint p = e->position().toPoint();
-    GuardedCall([&] { c->MouseUp(button, shift, p.x(), p.y()); });
-}
-
-void TControlBridge::Leave(TControl* c)
-{
-    GuardedCall([&] { c->MouseLeave(); });
-}
-
-bool TControlBridge::Wheel(TControl* c, QWheelEvent* e)
-{
-    TControlPrivate* priv = c->Private();
-    priv->wheelRemainder += e->angleDelta().y();
-    const TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
-    const QPoint g = e->globalPosition().toPoint();
-    const TPoint pos{g.x(), g.y()};
-    bool handled = false;
-    // The control may go away inside a handler; stop as soon as it does.
-    QPointer<QWidget> alive = priv->widget;
-    while (alive && priv->control == c && std::abs(priv->wheelRemainder) >= kWheelNotch) {
-        const bool down = priv->wheelRemainder < 0;
-        priv->wheelRemainder += down ? kWheelNotch : -kWheelNotch;
-        GuardedCall([&] {
-            if (down ? c->DoMouseWheelDown(shift, pos) : c->DoMouseWheelUp(shift, pos))
-                handled = true;
-        });
-    }
-    return handled;
-}
-
-namespace {
-
-// More pieces than this and the control is painted whole: each piece is a Paint() call.
-constexpr int kMaxPaintPieces = 16;
-
-// The control's own rectangle without the shown, painted children over it (they draw every
-// pixel of theirs, see THostWidget).
-QRegion UncoveredRegion(TControl* c)
-{
-    QRegion region(0, 0, std::max(0, c->Width()), std::max(0, c->Height()));
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (w == nullptr) return region;
-    for (int i = 0; i < w->ControlCount(); ++i) {
-        TControl* child = w->Controls(i);
-        const TControlPrivate* priv = ControlPrivate(child);
-        if (priv->painted && priv->widget != nullptr && priv->widget->isVisible())
-            region -= QRegion(child->Left(), child->Top(), child->Width(), child->Height());
-    }
-    return region;
-}
-
-// As QImage::fill with the same value, over one rectangle only.
-void FillPixels(QImage& image, const QRect& r, uint pixel)
-{
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        auto* line = reinterpret_cast<uint*>(image.scanLine(y));
-        std::fill(line + r.left(), line + r.right() + 1, pixel);
-    }
-}
-
-bool HasPaintedChild(const TControl* c)
-{
-    auto* w = dynamic_cast<const TWinControl*>(c);
-    if (w == nullptr) return false;
-    for (int i = 0; i < w->ControlCount(); ++i)
-        if (ControlPrivate(w->Controls(i))->painted) return true;
-    return false;
-}
-
-} // namespace
-
-void TControlBridge::PaintIfNeeded(TControl* c, const QRegion* needed)
-{
-    TControlPrivate* priv = c->Private();
-    if (!priv->painted || priv->painting) return;
-    if (needed != nullptr && !(*needed - priv->paintedRegion).isEmpty()) priv->invalidated = true;
-    if (!priv->invalidated) return;
-    priv->invalidated = false;
-    if (priv->image.width() != c->Width() || priv->image.height() != c->Height()) {
-        priv->image =
-            QImage(std::max(0, c->Width()), std::max(0, c->Height()), QImage::Format_RGB32);
-        priv->unfilled = false;
-    }
-    const QRegion whole(priv->image.rect());
-    QRegion region = UncoveredRegion(c);
-    if ((needed != nullptr && !(*needed - region).isEmpty()) ||
-        region.rectCount() > kMaxPaintPieces)
-        region = whole;
-    priv->paintedRegion = region;
-    priv->painting = true;
-    GuardedCall([&] {
-        if (priv->image.isNull()) {
-            c->Paint();
-            return;
-        }
-        const bool fill = !c->EraseBackground() || priv->unfilled;
-        if (region == whole) {
-            if (fill) priv->image.fill(ColorToPixel(c->Color()));
-            priv->unfilled = false;
-            c->Paint();
-            return;
-        }
-        TCanvas* canvas = priv->canvas.get();
-        for (const QRect& r : region) {
-            if (fill) FillPixels(priv->image, r, ColorToPixel(c->Color()));
-            canvas->SetClipRect(TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
-            c->Paint();
-            canvas->RemoveClip();
-        }
-    });
-    priv->painting = false;
-}
-
-void TControlBridge::FirstShown(TControl* c)
-{
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (w == nullptr) return;
-    // A window's first sizing: every windowed control hears of its size once, parents
-    // before their children, as when the platform first creates the windows.
-    GuardedCall([&] { w->Resize(); });
-    for (int i = 0; i < w->ControlCount(); ++i)
-        FirstShown(w->Controls(i));
-}
-
-void TControlBridge::WidgetResized(TControl* c, int left, int top, int width, int height)
-{
-    GuardedCall([&] { c->SetBounds(left, top, width, height); });
-}
-
-void TControlBridge::Attach(TControl* c, QWidget* widget)
-{
-    TControlPrivate* priv = c->Private();
-    priv->widget = widget;
-    widget->setGeometry(c->Left(), c->Top(), std::max(0, c->Width()), std::max(0, c->Height()));
-    widget->setFont(ToQFont(*c->Font()));
-    if (c->Cursor() != crDefault) widget->setCursor(CursorShape(c->Cursor()));
-    widget->setEnabled(c->Enabled());
-    widget->setVisible(false);
-    c->ApplyColor();
-}
-
-TControlPrivate* ControlPrivate(const TControl* control)
-{
-    return TControlBridge::PrivateOf(control);
-}
-
-THostWidget::THostWidget(TControlPrivate* priv) : TInputForwarder<QWidget>(priv)
-{
-    // The backing image covers every pixel, so Qt need not clear first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
-}
-
-bool THostWidget::event(QEvent* e)
-{
-    switch (e->type()) {
-    case QEvent::Show:
-    case QEvent::Hide:
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::ParentChange:
-        FPriv->updateQueued = false;
-        break;
-    default:
-        break;
-    }
-    return TInputForwarder<QWidget>::event(e);
-}
-
-void THostWidget::paintEvent(QPaintEvent* e)
-{
-    // Cleared first: an invalidation from inside Paint() must queue the next paint.
-    FPriv->updateQueued = false;
-    if (FPriv->control != nullptr) TControlBridge::PaintIfNeeded(FPriv->control, &e->region());
-    QPainter painter(this);
-    if (FPriv->image.isNull()) return;
-    // Piece by piece: the pixels under opaque children may never have been drawn.
-    for (const QRect& r : e->region())
-        painter.drawImage(r, FPriv->image, r);
 }
 
 // ---- TControl

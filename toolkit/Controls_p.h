@@ -43,6 +43,10 @@ struct TControlPrivate
 // Runs F; an exception leaving it goes to the application's error box instead of
 // crossing the Qt frame that called us.
 void GuardedCall(const std::function<void()>& f);
+// The platform's pointer shape for a cursor number.
+Qt::CursorShape CursorShape(TCursor cursor);
+// Whether any child of C paints itself over it.
+bool HasPaintedChild(const TControl* c);
 
 TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 QWidget* ControlWidget(const TControl* control);
