@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/TextModel.h"
+
 namespace {
 
 struct TInput
@@ -28,34 +30,6 @@ struct TInput
         }                                                                                          \
     } while (false)
 
-std::string Normalise(const std::string& in)
-{
-    std::string out;
-    for (size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == '\r' || in[i] == '\n') {
-            out += "\r\n";
-            if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
-        } else {
-            out += in[i];
-        }
-    }
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines(1);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "\r\n") == 0) {
-            lines.emplace_back();
-            ++i;
-        } else {
-            lines.back() += text[i];
-        }
-    }
-    return lines;
-}
-
 std::string Text(TInput& in, size_t length)
 {
     static const char kChars[] = {'a', 'b', '\r', '\n', ' ', 'x', '\xC0', '\xFF'};
@@ -68,12 +42,12 @@ std::string Text(TInput& in, size_t length)
 struct TModel
 {
     std::string Text;
-    std::vector<std::string> L = Lines(Text);
+    std::vector<std::string> L = ModelLines(Text);
 
     void Set(std::string text)
     {
         Text = std::move(text);
-        L = Lines(Text);
+        L = ModelLines(Text);
     }
     // A place as the input names it, past the ends now and then, and where it lands.
     TTextPos Raw(TInput& in) const
@@ -132,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         const std::string start = Text(in, in.Byte() % 64);
         buffer.Assign(start);
-        model.Set(Normalise(start));
+        model.Set(ModelNormalise(start));
     }
     // Every text the history can return to, and where it stands among them: a merged
     // step jumps over the ones inside it.
@@ -156,11 +130,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             size_t a = model.Offset(from), b = model.Offset(to);
             if (b < a) std::swap(a, b);
             std::string next = model.Text;
-            next.replace(a, b - a, Normalise(text));
+            next.replace(a, b - a, ModelNormalise(text));
             const uint64_t revision = buffer.Revision();
             caret = (op & 0x80) ? buffer.Replace(from, to, text)
                                 : history.Replace(buffer, from, to, text, kind);
-            Check(buffer.OffsetOf(caret) == a + Normalise(text).size());
+            Check(buffer.OffsetOf(caret) == a + ModelNormalise(text).size());
             if (op & 0x80) {
                 // Edits around the history leave it nothing to return to.
                 Check(buffer.Revision() == revision + 1);
@@ -210,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string text = Text(in, in.Byte() % 40);
             buffer.Assign(text);
             history.Clear();
-            model.Set(Normalise(text));
+            model.Set(ModelNormalise(text));
             states.assign(1, model.Text);
             current = 0;
             caret = {};

@@ -4,35 +4,9 @@
 
 #include <random>
 
+#include "tests/common/TextModel.h"
+
 namespace {
-
-std::vector<std::string> ModelLines(const std::string& text)
-{
-    std::vector<std::string> lines(1);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "\r\n") == 0) {
-            lines.emplace_back();
-            ++i;
-        } else {
-            lines.back() += text[i];
-        }
-    }
-    return lines;
-}
-
-std::string ModelNormalise(std::string_view in)
-{
-    std::string out;
-    for (size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == '\r' || in[i] == '\n') {
-            out += "\r\n";
-            if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
-        } else {
-            out += in[i];
-        }
-    }
-    return out;
-}
 
 size_t ModelOffset(const std::vector<std::string>& lines, TTextPos pos)
 {
