@@ -396,10 +396,15 @@ TRect TChartCanvas3D::BeginFrame(TCanvas* target, TView3DOptions* options, const
     }
     const int w = rect.Width();
     const int h = rect.Height();
-    if (FImage != nullptr && (FImage->Width() != w || FImage->Height() != h)) FreeImage();
+    // The frame is drawn at the target's density, so that it lands there pixel for pixel.
+    const int ratio = target != nullptr ? target->PixelRatio() : 1;
+    if (FImage != nullptr &&
+        (FImage->Width() != w || FImage->Height() != h || FImage->PixelRatio() != ratio))
+        FreeImage();
     if (FImage == nullptr) {
         FImage = std::make_unique<TBitmap>();
         if (FMonochrome) FImage->SetMonochrome(true);
+        FImage->SetPixelRatio(ratio);
         FImage->SetWidth(w);
         FImage->SetHeight(h);
     }

@@ -45,10 +45,11 @@ TRaster MakeRaster(QImage* image, bool hasClip, const TRect& clip)
 {
     // One named result, built in the caller's place: a copy of the just-built raster stalled on
     // reading back its clip, measurable on small fills.
-    TRaster raster = IsDrawable(image)
-                         ? TRaster(reinterpret_cast<uint32_t*>(image->bits()), image->width(),
-                                   image->height(), static_cast<int>(image->bytesPerLine() / 4))
-                         : TRaster(nullptr, 0, 0, 0);
+    const int scale = IsDrawable(image) ? ImageScale(*image) : 1;
+    TRaster raster = IsDrawable(image) ? TRaster(reinterpret_cast<uint32_t*>(image->bits()),
+                                                 image->width() / scale, image->height() / scale,
+                                                 static_cast<int>(image->bytesPerLine() / 4), scale)
+                                       : TRaster(nullptr, 0, 0, 0);
     if (hasClip) raster.SetClip(clip);
     return raster;
 }
@@ -101,13 +102,13 @@ TCanvas::~TCanvas() = default;
 int TCanvas::Width() const
 {
     const QImage* image = FPrivate->image;
-    return image != nullptr ? image->width() : 0;
+    return image != nullptr ? image->width() / ImageScale(*image) : 0;
 }
 
 int TCanvas::Height() const
 {
     const QImage* image = FPrivate->image;
-    return image != nullptr ? image->height() : 0;
+    return image != nullptr ? image->height() / ImageScale(*image) : 0;
 }
 
 void TCanvas::BeginDraw()
@@ -141,6 +142,12 @@ void TCanvas::RemoveClip()
 {
     FHasClip = false;
     FClip = TRect{};
+}
+
+int TCanvas::PixelRatio() const
+{
+    const QImage* image = FPrivate->image;
+    return image != nullptr ? ImageScale(*image) : 1;
 }
 
 TPoint TCanvas::PenPos() const
@@ -306,9 +313,9 @@ void TCanvas::FrameRect(const TRect& rect)
 TColor TCanvas::Pixels(int x, int y) const
 {
     const QImage* image = FPrivate->image;
-    if (!IsDrawable(image) || x < 0 || y < 0 || x >= image->width() || y >= image->height())
-        return 0xFFFFFFFFu;
-    return PixelToColor(reinterpret_cast<const uint32_t*>(image->constScanLine(y))[x]);
+    if (!IsDrawable(image) || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0xFFFFFFFFu;
+    const int s = ImageScale(*image);
+    return PixelToColor(reinterpret_cast<const uint32_t*>(image->constScanLine(y * s))[x * s]);
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color)
@@ -411,8 +418,10 @@ void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
                      mapped.top() + mapped.height()};
 
     {
+        // An image for a denser screen scales the painter: the text is rasterised at the
+        // screen's own resolution, in the same layout place.
         QPainter painter(image);
-        const TRect bounds{0, 0, image->width(), image->height()};
+        const TRect bounds{0, 0, Width(), Height()};
         painter.setClipRect(ToQRect(FHasClip ? Intersection(FClip, bounds) : bounds));
         painter.setTransform(transform);
         if (FBkMode == OPAQUE) {
@@ -431,11 +440,13 @@ void TCanvas::DrawText(int x, int y, double angle, const std::string& text)
 
 namespace {
 
-// Plain copy of Src's Source rectangle to Dest at (dx, dy), clipped to Clip (inside Dest).
+// Plain copy of Src's Source rectangle to Dest at (dx, dy), clipped to Clip (inside Dest); both
+// images hold Scale image pixels per layout pixel, the rectangles are in layout pixels.
 void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& src,
-               const TRect& source, bool mono)
+               const TRect& source, bool mono, int scale)
 {
-    const TRect srcBounds = Intersection(source, TRect{0, 0, src.width(), src.height()});
+    const TRect srcBounds =
+        Intersection(source, TRect{0, 0, src.width() / scale, src.height() / scale});
     // Where the readable source lands in the destination.
     const long long shiftX = static_cast<long long>(dx) - source.Left;
     const long long shiftY = static_cast<long long>(dy) - source.Top;
@@ -443,10 +454,15 @@ void BlockCopy(QImage& dest, const TRect& clip, int dx, int dy, const QImage& sr
                        ClampToRasterRange(srcBounds.Top + shiftY),
                        ClampToRasterRange(srcBounds.Right + shiftX),
                        ClampToRasterRange(srcBounds.Bottom + shiftY)};
-    const TRect r = Intersection(landed, clip);
+    TRect r = Intersection(landed, clip);
     if (r.IsEmpty()) return;
-    const int sx = static_cast<int>(r.Left - shiftX);
-    const int sy0 = static_cast<int>(r.Top - shiftY);
+    int sx = static_cast<int>(r.Left - shiftX);
+    int sy0 = static_cast<int>(r.Top - shiftY);
+    if (scale > 1) {
+        r = TRect{r.Left * scale, r.Top * scale, r.Right * scale, r.Bottom * scale};
+        sx *= scale;
+        sy0 *= scale;
+    }
     const bool sameImage = dest.constBits() == src.constBits();
     // Overlapping copies within one image walk away from the rows they are about to write.
     const bool upward = sameImage && r.Top > sy0;
@@ -485,12 +501,20 @@ void TCanvas::CopyRect(const TRect& destRect, const TCanvas* source, const TRect
         return;
     }
     const TRect clip = ClipRect();
+    const int scale = ImageScale(*target);
+    const int fromScale = ImageScale(*from);
     if (dest.Width() == sourceRect.Width() && dest.Height() == sourceRect.Height() &&
-        from->depth() == 32) {
-        BlockCopy(*target, clip, dest.Left, dest.Top, *from, sourceRect, FPrivate->Monochrome());
+        from->depth() == 32 && scale == fromScale) {
+        BlockCopy(*target, clip, dest.Left, dest.Top, *from, sourceRect, FPrivate->Monochrome(),
+                  scale);
     } else {
-        // Stretching is rare (pictures scaled into a rectangle): Qt does it.
-        const QImage copy = from->copy(ToQRect(sourceRect));
+        // Stretching is rare (pictures scaled into a rectangle, or between screens of another
+        // density): Qt does it.
+        const auto at = [fromScale](int v) {
+            return ClampToRasterRange(static_cast<long long>(v) * fromScale);
+        };
+        const QImage copy = from->copy(ToQRect(TRect{at(sourceRect.Left), at(sourceRect.Top),
+                                                     at(sourceRect.Right), at(sourceRect.Bottom)}));
         QPainter painter(target);
         painter.setClipRect(ToQRect(clip));
         painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <algorithm>
+#include <cmath>
 
 #include "toolkit/Controls.h"
 #include "toolkit/Controls_p.h"
@@ -111,9 +112,17 @@ QRegion UncoveredRegion(TControl* c)
     return region;
 }
 
-// As QImage::fill with the same value, over one rectangle only.
-void FillPixels(QImage& image, const QRect& r, uint pixel)
+// The image pixels of a rectangle of layout pixels.
+QRect ImageRect(const QImage& image, const QRect& r)
 {
+    const int s = ImageScale(image);
+    return QRect(r.x() * s, r.y() * s, r.width() * s, r.height() * s);
+}
+
+// As QImage::fill with the same value, over one rectangle (of layout pixels) only.
+void FillPixels(QImage& image, const QRect& layout, uint pixel)
+{
+    const QRect r = ImageRect(image, layout);
     for (int y = r.top(); y <= r.bottom(); ++y) {
         auto* line = reinterpret_cast<uint*>(image.scanLine(y));
         std::fill(line + r.left(), line + r.right() + 1, pixel);
@@ -121,6 +130,20 @@ void FillPixels(QImage& image, const QRect& r, uint pixel)
 }
 
 } // namespace
+
+int BackingScale(const TControlPrivate* priv)
+{
+    const QWidget* w = priv->widget;
+    return w != nullptr ? std::max(1, static_cast<int>(std::ceil(w->devicePixelRatioF() - 1e-6)))
+                        : 1;
+}
+
+bool BackingFits(const TControlPrivate* priv, int width, int height)
+{
+    const QImage& image = priv->image;
+    const int s = ImageScale(image);
+    return s == BackingScale(priv) && image.width() / s == width && image.height() / s == height;
+}
 
 bool HasPaintedChild(const TControl* c)
 {
@@ -136,14 +159,16 @@ void TControlBridge::PaintIfNeeded(TControl* c, const QRegion* needed)
     TControlPrivate* priv = c->Private();
     if (!priv->painted || priv->painting) return;
     if (needed != nullptr && !(*needed - priv->paintedRegion).isEmpty()) priv->invalidated = true;
+    // Moved to a screen of another density: painted afresh at its resolution.
+    const bool fits = BackingFits(priv, std::max(0, c->Width()), std::max(0, c->Height()));
+    if (!fits) priv->invalidated = true;
     if (!priv->invalidated) return;
     priv->invalidated = false;
-    if (priv->image.width() != c->Width() || priv->image.height() != c->Height()) {
-        priv->image =
-            QImage(std::max(0, c->Width()), std::max(0, c->Height()), QImage::Format_RGB32);
+    if (!fits) {
+        priv->image = NewScaledImage(c->Width(), c->Height(), BackingScale(priv));
         priv->unfilled = false;
     }
-    const QRegion whole(priv->image.rect());
+    const QRegion whole(0, 0, std::max(0, c->Width()), std::max(0, c->Height()));
     QRegion region = UncoveredRegion(c);
     if ((needed != nullptr && !(*needed - region).isEmpty()) ||
         region.rectCount() > kMaxPaintPieces)
@@ -236,7 +261,11 @@ void THostWidget::paintEvent(QPaintEvent* e)
     if (FPriv->control != nullptr) TControlBridge::PaintIfNeeded(FPriv->control, &e->region());
     QPainter painter(this);
     if (FPriv->image.isNull()) return;
+    // A backing image of the screen's own density lands pixel for pixel; only a fractional
+    // ratio makes Qt reduce it, smoothly then.
+    if (devicePixelRatioF() != ImageScale(FPriv->image))
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // Piece by piece: the pixels under opaque children may never have been drawn.
     for (const QRect& r : e->region())
-        painter.drawImage(r, FPriv->image, r);
+        painter.drawImage(r, FPriv->image, ImageRect(FPriv->image, r));
 }

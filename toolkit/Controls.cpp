@@ -135,7 +135,7 @@ void TControl::UpdateBounds(int left, int top, int width, int height)
     }
     if (resized && FPrivate->painted) {
         // A new backing image; its old content means nothing at the new size.
-        FPrivate->image = QImage(width, height, QImage::Format_RGB32);
+        FPrivate->image = NewScaledImage(width, height, BackingScale(FPrivate.get()));
         FPrivate->paintedRegion = QRegion();
         // Children usually cover most of a parent: it is filled where it is painted.
         FPrivate->unfilled = HasPaintedChild(this);

@@ -47,6 +47,12 @@ void GuardedCall(const std::function<void()>& f);
 Qt::CursorShape CursorShape(TCursor cursor);
 // Whether any child of C paints itself over it.
 bool HasPaintedChild(const TControl* c);
+// Backing image pixels per layout pixel for the screen the control's widget is on: the screen's
+// device pixel ratio, a fractional one rounded up so that Qt shows the image reduced, not blown
+// up.
+int BackingScale(const TControlPrivate* priv);
+// Whether the backing image is Width x Height layout pixels for the widget's screen.
+bool BackingFits(const TControlPrivate* priv, int width, int height);
 
 TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 QWidget* ControlWidget(const TControl* control);

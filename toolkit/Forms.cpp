@@ -11,7 +11,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 #include "toolkit/CodePage.h"
@@ -271,17 +273,20 @@ void TForm::GrabImage(TBitmap& bitmap)
         Show();
     }
     QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    // Device pixels one for one: at a device pixel ratio of 2 the picture has twice the
-    // layout's width and height, rather than the layout's size in a corner of it.
-    image.setDevicePixelRatio(1);
     if (!wasVisible) {
         Hide();
         w->setAttribute(Qt::WA_DontShowOnScreen, false);
     }
-    bitmap.SetSize(image.width(), image.height());
+    // The window's size in layout pixels at the screen's density: at a whole device pixel
+    // ratio every device pixel is kept one for one, and the picture's geometry is the window's.
+    const qreal ratio = image.devicePixelRatio();
+    const int scale = std::max(1, static_cast<int>(std::ceil(ratio - 1e-6)));
+    bitmap.SetPixelRatio(scale);
+    bitmap.SetSize(w->width(), w->height());
     QPainter painter(&BitmapImage(bitmap));
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, image);
+    if (ratio != scale) painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(0, 0, bitmap.Width(), bitmap.Height()), image);
 }
 
 void TForm::SaveImage(const std::string& fileName)

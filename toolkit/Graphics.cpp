@@ -305,12 +305,25 @@ void TFont::Assign(const TPersistent* source)
 
 // ---- TBitmap
 
+QImage NewScaledImage(int width, int height, int scale)
+{
+    if (width <= 0 || height <= 0) return QImage();
+    scale = std::max(scale, 1);
+    if (static_cast<long long>(width) * scale > kRasterLimit ||
+        static_cast<long long>(height) * scale > kRasterLimit)
+        return QImage();
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
+    if (scale > 1 && !image.isNull()) image.setDevicePixelRatio(scale);
+    return image;
+}
+
 struct TBitmap::Image
 {
     QImage image;
     // Kept apart from the image: a bitmap may have a width and no height yet.
     int width = 0;
     int height = 0;
+    int scale = 1;
 };
 
 QImage* TCanvasPrivate::ImageOf(const TBitmap* bitmap)
@@ -366,18 +379,42 @@ void TBitmap::SetSize(int width, int height)
     if (width == Width() && height == Height()) return;
     QImage resized;
     if (width > 0 && height > 0) {
-        resized = QImage(width, height, QImage::Format_RGB32);
+        resized = NewScaledImage(width, height, FImage->scale);
         if (resized.isNull()) throw EOutOfMemory();
         resized.fill(kWhitePixel);
         const QImage& old = FImage->image;
-        const int w = std::min(width, old.width());
-        const int h = std::min(height, old.height());
+        const int w = std::min(resized.width(), old.width());
+        const int h = std::min(resized.height(), old.height());
         for (int y = 0; y < h; ++y)
             std::memcpy(resized.scanLine(y), old.constScanLine(y), static_cast<size_t>(w) * 4);
     }
     FImage->image = std::move(resized);
     FImage->width = width;
     FImage->height = height;
+    if (OnChange) OnChange(this);
+}
+
+int TBitmap::PixelRatio() const
+{
+    return FImage->scale;
+}
+
+void TBitmap::SetPixelRatio(int value)
+{
+    value = std::max(value, 1);
+    if (value == FImage->scale) return;
+    QImage& old = FImage->image;
+    QImage resized;
+    if (!old.isNull()) {
+        resized = NewScaledImage(FImage->width, FImage->height, value);
+        if (resized.isNull()) throw EOutOfMemory();
+        resized.fill(kWhitePixel);
+        QPainter painter(&resized);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QRect(0, 0, FImage->width, FImage->height), old);
+    }
+    FImage->image = std::move(resized);
+    FImage->scale = value;
     if (OnChange) OnChange(this);
 }
 
@@ -412,8 +449,10 @@ void TBitmap::LoadFromFile(const std::string& fileName)
     QImage loaded;
     if (!loaded.load(DecodeCanvasText(fileName))) throw EFOpenError(fileName);
     FImage->image = loaded.convertToFormat(QImage::Format_RGB32);
+    FImage->image.setDevicePixelRatio(1);
     FImage->width = FImage->image.width();
     FImage->height = FImage->image.height();
+    FImage->scale = 1;
     if (FMonochrome) {
         FMonochrome = false;
         SetMonochrome(true);
@@ -433,6 +472,7 @@ void TBitmap::Assign(const TPersistent* source)
     FImage->image = bitmap->FImage->image.copy();
     FImage->width = bitmap->FImage->width;
     FImage->height = bitmap->FImage->height;
+    FImage->scale = bitmap->FImage->scale;
     FMonochrome = bitmap->FMonochrome;
     if (OnChange) OnChange(this);
 }

@@ -271,9 +271,12 @@ public:
     TBrush* Brush() const { return FBrush.get(); }
     TFont* Font() const { return FFont.get(); }
 
-    // Size of the surface; 0 x 0 without one.
+    // Size of the surface in layout pixels; 0 x 0 without one.
     int Width() const;
     int Height() const;
+    // Surface pixels per layout pixel each way: above 1 on a high-density screen, where lines
+    // and fills cover whole blocks and text is drawn at the surface's full resolution.
+    int PixelRatio() const;
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
@@ -363,6 +366,10 @@ public:
     void SetHeight(int value);
     void SetSize(int width, int height);
     bool Empty() const { return Width() == 0 || Height() == 0; }
+    // Pixels per layout pixel each way (see TCanvas::PixelRatio); a change keeps the picture,
+    // enlarged or reduced. Saving writes every pixel.
+    int PixelRatio() const;
+    void SetPixelRatio(int value);
     // A monochrome picture holds only black and white: white stays white, every other
     // colour drawn into it becomes black.
     bool Monochrome() const { return FMonochrome; }

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,6 +23,16 @@ inline uint32_t MonoPixel(uint32_t pixel)
 {
     return (pixel & 0x00FFFFFFu) == 0x00FFFFFFu ? kWhitePixel : kBlackPixel;
 }
+
+// Image pixels per layout pixel each way: 1, or the whole device pixel ratio of an image made for
+// a high-density screen. Canvases measure and draw in layout pixels whatever it is.
+inline int ImageScale(const QImage& image)
+{
+    return std::max(1, static_cast<int>(image.devicePixelRatio() + 0.5));
+}
+
+// A 32-bit image of Width x Height layout pixels at Scale (contents undefined; null when empty).
+QImage NewScaledImage(int width, int height, int scale);
 
 // TColor to the 0xFFRRGGBB pixel of a 32-bit image, and back.
 uint32_t ColorToPixel(TColor color);

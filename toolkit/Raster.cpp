@@ -378,9 +378,9 @@ uint32_t ApplyRop(TPenMode mode, uint32_t pen, uint32_t dest)
     return r;
 }
 
-TRaster::TRaster(uint32_t* bits, int width, int height, int stride)
-    : FBits(bits), FWidth(std::max(width, 0)), FHeight(std::max(height, 0)),
-      FStride(stride), FClip{0, 0, FWidth, FHeight}
+TRaster::TRaster(uint32_t* bits, int width, int height, int stride, int scale)
+    : FBits(bits), FWidth(std::max(width, 0)), FHeight(std::max(height, 0)), FStride(stride),
+      FScale(std::max(scale, 1)), FClip{0, 0, FWidth, FHeight}
 {
     if (FBits == nullptr) FClip = TRect{};
 }
@@ -390,10 +390,36 @@ void TRaster::SetClip(const TRect& clip)
     FClip = FBits != nullptr ? Intersect(clip, TRect{0, 0, FWidth, FHeight}) : TRect{};
 }
 
+// Every image pixel of the layout pixels of Rect (inside the clip), with its layout place.
+template <class F> void TRaster::ForEachPixel(const TRect& r, F&& f)
+{
+    const int s = FScale;
+    if (s == 1) {
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            uint32_t* row = FBits + static_cast<ptrdiff_t>(y) * FStride;
+            for (int x = r.Left; x < r.Right; ++x)
+                f(x, y, row[x]);
+        }
+        return;
+    }
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        for (int j = 0; j < s; ++j) {
+            uint32_t* row = FBits + (static_cast<ptrdiff_t>(y) * s + j) * FStride;
+            for (int x = r.Left; x < r.Right; ++x) {
+                uint32_t* block = row + static_cast<ptrdiff_t>(x) * s;
+                for (int i = 0; i < s; ++i)
+                    f(x, y, block[i]);
+            }
+        }
+    }
+}
+
 void TRaster::FillRect(const TRect& rect, uint32_t pixel, TPenMode mode)
 {
-    const TRect r = Intersect(rect, FClip);
+    TRect r = Intersect(rect, FClip);
     if (r.IsEmpty()) return;
+    // The clip lies inside the image, so the blocks' edges stay in range.
+    if (FScale > 1) r = TRect{r.Left * FScale, r.Top * FScale, r.Right * FScale, r.Bottom * FScale};
     uint32_t* row = FBits + static_cast<ptrdiff_t>(r.Top) * FStride + r.Left;
     if (mode == pmCopy) {
         // Whole rows of an image without padding are one run.
@@ -452,15 +478,12 @@ void TRaster::FillHatch(const TRect& rect, TBrushStyle style, uint32_t fore, uin
             return true;
         }
     };
-    for (int y = r.Top; y < r.Bottom; ++y) {
-        uint32_t* row = FBits + static_cast<ptrdiff_t>(y) * FStride;
-        for (int x = r.Left; x < r.Right; ++x) {
-            if (on(x, y))
-                row[x] = ApplyRop(mode, fore, row[x]);
-            else if (opaque)
-                row[x] = ApplyRop(mode, back, row[x]);
-        }
-    }
+    ForEachPixel(r, [&](int x, int y, uint32_t& d) {
+        if (on(x, y))
+            d = ApplyRop(mode, fore, d);
+        else if (opaque)
+            d = ApplyRop(mode, back, d);
+    });
 }
 
 void TRaster::FillPattern(const TRect& rect, const uint32_t* pattern, int patternWidth,
@@ -470,6 +493,14 @@ void TRaster::FillPattern(const TRect& rect, const uint32_t* pattern, int patter
     if (r.IsEmpty() || pattern == nullptr || patternWidth <= 0 || patternHeight <= 0) return;
     WithRop(mode, [&](auto tag) {
         constexpr int M = decltype(tag)::value;
+        if (FScale > 1) {
+            ForEachPixel(r, [&](int x, int y, uint32_t& d) {
+                d = Rop<M>(pattern[static_cast<ptrdiff_t>(y % patternHeight) * patternStride +
+                                   x % patternWidth],
+                           d);
+            });
+            return;
+        }
         for (int y = r.Top; y < r.Bottom; ++y) {
             uint32_t* row = FBits + static_cast<ptrdiff_t>(y) * FStride;
             const uint32_t* src =
@@ -483,14 +514,14 @@ void TRaster::FillPattern(const TRect& rect, const uint32_t* pattern, int patter
 void TRaster::SetPixel(int x, int y, uint32_t pixel, TPenMode mode)
 {
     if (!FClip.Contains(x, y)) return;
-    uint32_t& d = FBits[static_cast<ptrdiff_t>(y) * FStride + x];
-    d = ApplyRop(mode, pixel, d);
+    ForEachPixel(TRect{x, y, x + 1, y + 1},
+                 [&](int, int, uint32_t& d) { d = ApplyRop(mode, pixel, d); });
 }
 
 uint32_t TRaster::Pixel(int x, int y) const
 {
     if (FBits == nullptr || x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
-    return FBits[static_cast<ptrdiff_t>(y) * FStride + x];
+    return FBits[static_cast<ptrdiff_t>(y) * FScale * FStride + static_cast<ptrdiff_t>(x) * FScale];
 }
 
 TRect TRaster::LineBounds(int x0, int y0, int x1, int y1, int width)
@@ -547,6 +578,37 @@ void TRaster::Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode
     const bool solid = pattern.IsSolid();
     long long u = u0 + su * walk.First;
     long long v = v0 + sv * walk.Minor;
+
+    if (FScale > 1) {
+        // The same walk, each covered layout pixel an s x s block.
+        const int sc = FScale;
+        WithRop(mode, [&](auto tag) {
+            constexpr int M = decltype(tag)::value;
+            auto block = [&](long long x, long long y) {
+                uint32_t* p = FBits + static_cast<ptrdiff_t>(y) * sc * FStride +
+                              static_cast<ptrdiff_t>(x) * sc;
+                for (int j = 0; j < sc; ++j, p += FStride)
+                    for (int i = 0; i < sc; ++i)
+                        p[i] = Rop<M>(pixel, p[i]);
+            };
+            for (long long i = 0; i < count; ++i) {
+                if (solid || ((pattern.Bits >> pos) & 1u)) {
+                    const long long lo = std::max(v - before, vLo);
+                    const long long hi = std::min(v - before + w, vHi);
+                    for (long long t = lo; t < hi; ++t)
+                        xMajor ? block(u, t) : block(t, u);
+                }
+                if (++pos == length) pos = 0;
+                u += su;
+                e += inc;
+                if (e >= lim) {
+                    e -= lim;
+                    v += sv;
+                }
+            }
+        });
+        return;
+    }
 
     if (w == 1) {
         const ptrdiff_t majorStep = xMajor ? su : static_cast<ptrdiff_t>(su) * FStride;

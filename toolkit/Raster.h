@@ -11,6 +11,9 @@
 // - Every write stays inside the clip, which always lies inside the image, whatever the input
 //   coordinates (huge and negative ones included).
 // - Pixels are 0xFFRRGGBB; results keep the top byte at 0xFF.
+// - At a scale s above 1 (an image for a screen of s device pixels per layout pixel) geometry is
+//   still in layout pixels and every layout pixel covered is an s x s block of the image: the
+//   picture is exactly the scale-1 one enlarged, and text drawn between keeps its full sharpness.
 #pragma once
 
 #include <cstddef>
@@ -60,11 +63,13 @@ std::vector<TRowFiller> RowFillersOfThisCpu();
 class TRaster
 {
 public:
-    // Bits: first pixel of the top row; stride: pixels from one row to the next.
-    TRaster(uint32_t* bits, int width, int height, int stride);
+    // Bits: first pixel of the top row; stride: pixels from one row to the next. Width and
+    // Height in layout pixels; the image holds Scale times as many each way.
+    TRaster(uint32_t* bits, int width, int height, int stride, int scale = 1);
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
+    int Scale() const { return FScale; }
     // Intersected with the image; an empty clip lets nothing through.
     void SetClip(const TRect& clip);
     const TRect& Clip() const { return FClip; }
@@ -86,7 +91,7 @@ public:
     void FillPattern(const TRect& rect, const uint32_t* pattern, int patternWidth,
                      int patternHeight, int patternStride, TPenMode mode);
     void SetPixel(int x, int y, uint32_t pixel, TPenMode mode);
-    // 0 outside the image.
+    // 0 outside the image; at a scale above 1, the top-left pixel of the block.
     uint32_t Pixel(int x, int y) const;
 
     // The pixels a Line call may touch (before clipping).
@@ -97,7 +102,10 @@ private:
     int FWidth = 0;
     int FHeight = 0;
     int FStride = 0;
+    int FScale = 1;
     TRect FClip;
+
+    template <class F> void ForEachPixel(const TRect& rect, F&& f);
 };
 
 // A pen walking chains of lines: it keeps the pen position and the place in the pen's pattern,

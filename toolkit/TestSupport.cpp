@@ -262,8 +262,9 @@ bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, 
 uint32_t ControlPixel(const TControl* control, int x, int y)
 {
     const TControlPrivate* priv = ControlPrivate(control);
-    if (!priv->painted || !priv->image.valid(x, y)) return 0xFFFFFFFF;
-    return PixelToColor(priv->image.pixel(x, y));
+    const int s = ImageScale(priv->image);
+    if (!priv->painted || !priv->image.valid(x * s, y * s)) return 0xFFFFFFFF;
+    return PixelToColor(priv->image.pixel(x * s, y * s));
 }
 
 bool TRecordingDialogProvider::ExecuteFileDialog(const TFileDialogRequest& request,

@@ -242,6 +242,60 @@ TEST(ChartPaint, SeriesLinesLieOnTopOfTheGrid)
     EXPECT_GT(gridAtOne, 10) << "the grid at value 1 shows where the wave is low";
 }
 
+// Every pixel a picture at a pixel ratio holds, as a plain picture of that many pixels.
+void CopyDevicePixels(const TBitmap& picture, TBitmap& flat)
+{
+    const int s = picture.PixelRatio();
+    flat.SetSize(picture.Width() * s, picture.Height() * s);
+    flat.Canvas()->StretchDraw(TRect{0, 0, flat.Width(), flat.Height()}, &picture);
+}
+
+// On a screen of twice the density the chart keeps its layout: lines, fills and the wave are
+// its plain picture enlarged, block for block, and only the text gains detail, because it is
+// drawn at the screen's resolution rather than enlarged.
+TEST(ChartPaint, AtPixelRatioTwoOnlyTheTextDiffersFromThePlainPictureEnlarged)
+{
+    for (const bool labels : {false, true}) {
+        SCOPED_TRACE(labels ? "labels" : "no text");
+        TChart chart;
+        ApplyViewerSettings(chart, 420, 160);
+        chart.BottomAxis()->SetLabels(labels);
+        chart.LeftAxis()->SetLabels(labels);
+        AddSquareWave(chart, {{100, 1}, {150, 0}, {300, 1}, {400, 0}});
+        TBitmap plain;
+        Render(chart, plain);
+        TBitmap dense;
+        dense.SetPixelRatio(2);
+        Render(chart, dense);
+        ASSERT_EQ(dense.Width(), plain.Width());
+        TBitmap pixels;
+        CopyDevicePixels(dense, pixels);
+        ASSERT_EQ(pixels.Width(), 2 * plain.Width());
+        int differing = 0;
+        int detailed = 0;
+        for (int y = 0; y < plain.Height(); ++y)
+            for (int x = 0; x < plain.Width(); ++x) {
+                const TColor want = plain.PixelColor(x, y);
+                bool same = true;
+                bool uniform = true;
+                for (int j = 0; j < 2; ++j)
+                    for (int i = 0; i < 2; ++i) {
+                        const TColor got = pixels.PixelColor(2 * x + i, 2 * y + j);
+                        same = same && got == want;
+                        uniform = uniform && got == pixels.PixelColor(2 * x, 2 * y);
+                    }
+                differing += !same;
+                detailed += !uniform;
+            }
+        if (!labels) {
+            EXPECT_EQ(differing, 0);
+        } else {
+            EXPECT_GT(detailed, 20) << "text drawn at full resolution has detail inside blocks";
+            EXPECT_LT(differing, plain.Width() * plain.Height() / 20) << "only the text differs";
+        }
+    }
+}
+
 // Regression: the labels' room was measured with the label step of the previous drawing, so
 // the first drawing, and the first after a resize or a zoom, placed the plot a few pixels
 // off and the next one moved it.

@@ -371,6 +371,99 @@ TEST(RasterReference, SeededRandomLinesAndRectsMatchThePlainReference)
     }
 }
 
+// On a high-density image every operation covers, as s x s blocks, exactly the pixels it covers
+// at scale 1: the scaled picture is the plain one enlarged, whatever was there before (the pen
+// modes read it), and nothing is written past a row's end.
+TEST(RasterScale, SeededOperationsCoverTheScaleOnePixelsAsBlocks)
+{
+    std::mt19937 rng(20261208);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const TPenMode modes[] = {pmCopy, pmNotXor, pmXor, pmMask, pmNot, pmMerge};
+    const TPenStyle styles[] = {psSolid, psDot, psDash, psDashDot, psDashDotDot};
+    const TBrushStyle hatches[] = {bsHorizontal, bsVertical, bsFDiagonal,
+                                   bsBDiagonal,  bsCross,    bsDiagCross};
+    const uint32_t tile[] = {0xFF112233u, 0xFF445566u, 0xFF778899u,
+                             0xFFAABBCCu, 0xFFDDEEFFu, 0xFF010203u};
+    for (int round = 0; round < 150; ++round) {
+        const int s = uni(2, 3);
+        const int w = uni(1, 40);
+        const int h = uni(1, 30);
+        Image plain(w, h);
+        Image big(w * s, h * s);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t noise = 0xFF000000u | static_cast<uint32_t>(rng() & 0xFFFFFF);
+                plain.At(x, y) = noise;
+                for (int j = 0; j < s; ++j)
+                    for (int i = 0; i < s; ++i)
+                        big.At(x * s + i, y * s + j) = noise;
+            }
+        TRaster a = plain.Raster();
+        TRaster b(big.px.data(), w, h, big.stride, s);
+        std::vector<int> phases;
+        for (int op = 0; op < 16; ++op) {
+            const uint32_t pixel = 0xFF000000u | static_cast<uint32_t>(rng() & 0xFFFFFF);
+            const TPenMode mode = modes[uni(0, 5)];
+            const TRect rect{uni(-10, w + 10), uni(-10, h + 10), uni(-10, w + 10),
+                             uni(-10, h + 10)};
+            switch (uni(0, 6)) {
+            case 0:
+                a.SetClip(rect);
+                b.SetClip(rect);
+                break;
+            case 1:
+                a.FillRect(rect, pixel, mode);
+                b.FillRect(rect, pixel, mode);
+                break;
+            case 2: {
+                const int th = uni(1, 3);
+                a.FrameRect(rect, th, pixel, mode);
+                b.FrameRect(rect, th, pixel, mode);
+                break;
+            }
+            case 3: {
+                const TBrushStyle style = hatches[uni(0, 5)];
+                const bool opaque = uni(0, 1) == 1;
+                a.FillHatch(rect, style, pixel, ~pixel, opaque, mode);
+                b.FillHatch(rect, style, pixel, ~pixel, opaque, mode);
+                break;
+            }
+            case 4:
+                a.FillPattern(rect, tile, 3, 2, 3, mode);
+                b.FillPattern(rect, tile, 3, 2, 3, mode);
+                break;
+            case 5:
+                a.SetPixel(rect.Left, rect.Top, pixel, mode);
+                b.SetPixel(rect.Left, rect.Top, pixel, mode);
+                break;
+            default: {
+                const TLinePattern pattern =
+                    uni(0, 5) == 0 ? AlternatePattern : PatternForStyle(styles[uni(0, 4)]);
+                const int width = uni(0, 3) == 0 ? uni(2, 5) : 1;
+                int pa = uni(0, 30);
+                int pb = pa;
+                const int far = uni(0, 9) == 0 ? 1 << 28 : 0;
+                a.Line(rect.Left - far, rect.Top, rect.Right + far, rect.Bottom, pixel, mode,
+                       pattern, width, pa);
+                b.Line(rect.Left - far, rect.Top, rect.Right + far, rect.Bottom, pixel, mode,
+                       pattern, width, pb);
+                phases.push_back(pa - pb);
+                break;
+            }
+            }
+        }
+        for (int y = 0; y < h * s; ++y)
+            for (int x = 0; x < big.stride; ++x) {
+                const uint32_t want = x < w * s ? plain.At(x / s, y / s) : kWhite;
+                ASSERT_EQ(big.At(x, y), want)
+                    << "round " << round << " scale " << s << " at " << x << "," << y;
+            }
+        for (int y = 0; y < h; ++y)
+            EXPECT_EQ(b.Pixel(w - 1, y), plain.At(w - 1, y));
+        EXPECT_EQ(std::count(phases.begin(), phases.end(), 0), std::ssize(phases));
+    }
+}
+
 // The span the stroker gives a chain inside one column is exactly what drawing each of its
 // lines covers, whichever rows the chain visits and however often it turns.
 TEST(RasterStroker, ColumnSpanOfAChainIsWhatItsLinesCover)
