@@ -141,6 +141,8 @@ int BackingScale(const TControlPrivate* priv)
 bool BackingFits(const TControlPrivate* priv, int width, int height)
 {
     const QImage& image = priv->image;
+    // An empty control has no image at any density.
+    if (width <= 0 || height <= 0) return image.isNull();
     const int s = ImageScale(image);
     return s == BackingScale(priv) && image.width() / s == width && image.height() / s == height;
 }
