@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <climits>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "toolkit/Graphics.h"
@@ -164,7 +166,8 @@ TEST(Bitmap, SavesPngAndReportsUnwritableFiles)
     TBitmap b;
     b.SetSize(7, 3);
     b.Canvas()->SetPixel(6, 2, clBlue);
-    const std::string path = ::testing::TempDir() + "graphics_test_save.png";
+    const std::string path =
+        ::testing::TempDir() + "graphics_test_save-" + std::to_string(getpid()) + ".png";
     b.SaveToFile(path);
     TBitmap back;
     back.LoadFromFile(path);

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "toolkit/Raster.h"
 
 namespace {
@@ -318,7 +320,8 @@ void ReferenceFill(Image& img, const TRect& clip, const TRect& rect, uint32_t pi
 std::string WriteDiff(const Image& got, const Image& want)
 {
     // A text picture of the mismatch: X differs, # ink, . background.
-    const std::string name = ::testing::TempDir() + "raster_reference_diff.txt";
+    const std::string name =
+        ::testing::TempDir() + "raster_reference_diff-" + std::to_string(getpid()) + ".txt";
     std::FILE* f = std::fopen(name.c_str(), "w");
     if (f == nullptr) return name;
     for (int y = 0; y < got.h; ++y) {
