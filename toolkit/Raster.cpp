@@ -579,38 +579,7 @@ void TRaster::Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode
     long long u = u0 + su * walk.First;
     long long v = v0 + sv * walk.Minor;
 
-    if (FScale > 1) {
-        // The same walk, each covered layout pixel an s x s block.
-        const int sc = FScale;
-        WithRop(mode, [&](auto tag) {
-            constexpr int M = decltype(tag)::value;
-            auto block = [&](long long x, long long y) {
-                uint32_t* p = FBits + static_cast<ptrdiff_t>(y) * sc * FStride +
-                              static_cast<ptrdiff_t>(x) * sc;
-                for (int j = 0; j < sc; ++j, p += FStride)
-                    for (int i = 0; i < sc; ++i)
-                        p[i] = Rop<M>(pixel, p[i]);
-            };
-            for (long long i = 0; i < count; ++i) {
-                if (solid || ((pattern.Bits >> pos) & 1u)) {
-                    const long long lo = std::max(v - before, vLo);
-                    const long long hi = std::min(v - before + w, vHi);
-                    for (long long t = lo; t < hi; ++t)
-                        xMajor ? block(u, t) : block(t, u);
-                }
-                if (++pos == length) pos = 0;
-                u += su;
-                e += inc;
-                if (e >= lim) {
-                    e -= lim;
-                    v += sv;
-                }
-            }
-        });
-        return;
-    }
-
-    if (w == 1) {
+    if (w == 1 && FScale == 1) {
         const ptrdiff_t majorStep = xMajor ? su : static_cast<ptrdiff_t>(su) * FStride;
         const ptrdiff_t minorStep = xMajor ? static_cast<ptrdiff_t>(sv) * FStride : sv;
         ptrdiff_t off = xMajor ? static_cast<ptrdiff_t>(v) * FStride + u
@@ -655,18 +624,24 @@ void TRaster::Line(int x0, int y0, int x1, int y1, uint32_t pixel, TPenMode mode
         return;
     }
 
-    // Wide: a run across the major axis at every step, clipped on its own.
+    // Wide lines, and any line at a scale above 1: a run across the major axis at every step,
+    // clipped on its own, each of its layout pixels an s x s block of the image.
+    const int sc = FScale;
     WithRop(mode, [&](auto tag) {
         constexpr int M = decltype(tag)::value;
+        auto block = [&](long long x, long long y) {
+            uint32_t* p =
+                FBits + static_cast<ptrdiff_t>(y) * sc * FStride + static_cast<ptrdiff_t>(x) * sc;
+            for (int j = 0; j < sc; ++j, p += FStride)
+                for (int i = 0; i < sc; ++i)
+                    p[i] = Rop<M>(pixel, p[i]);
+        };
         for (long long i = 0; i < count; ++i) {
             if (solid || ((pattern.Bits >> pos) & 1u)) {
                 const long long lo = std::max(v - before, vLo);
                 const long long hi = std::min(v - before + w, vHi);
-                for (long long t = lo; t < hi; ++t) {
-                    const ptrdiff_t off = xMajor ? static_cast<ptrdiff_t>(t) * FStride + u
-                                                 : static_cast<ptrdiff_t>(u) * FStride + t;
-                    FBits[off] = Rop<M>(pixel, FBits[off]);
-                }
+                for (long long t = lo; t < hi; ++t)
+                    xMajor ? block(u, t) : block(t, u);
             }
             if (++pos == length) pos = 0;
             u += su;
