@@ -233,9 +233,7 @@ void TMemoView::Replace(TTextPos from, TTextPos to, std::string_view bytes,
         SubRows(from.Line, 0) == rowsBefore && from.Line != FTop.Line)
         height = rowsBefore * FRowHeight;
     if (height > 0) viewport()->update(QRect(0, y, viewport()->width(), height));
-    EnsureCaretVisible();
-    RestartBlink();
-    if (OnEdited) OnEdited();
+    ReportEdit();
 }
 
 void TMemoView::InsertTyped(const QString& text, TTextHistory::TKind kind)
@@ -269,9 +267,19 @@ void TMemoView::StepHistory(bool (TTextHistory::*step)(TTextBuffer&, TTextPos&))
     FTop = Clamped(FTop);
     UpdateScrollRange();
     viewport()->update();
+    ReportEdit();
+}
+
+void TMemoView::ReportEdit()
+{
+    // The edit is told first: whoever hears of the caret then reads the new text.
+    if (OnEdited) OnEdited();
+    if (FBuffer == nullptr) return;
+    // A handler may have replaced the text.
+    FCaret = FBuffer->Clamp(FCaret);
+    FAnchor = FBuffer->Clamp(FAnchor);
     EnsureCaretVisible();
     RestartBlink();
-    if (OnEdited) OnEdited();
 }
 
 void TMemoView::Copy() const

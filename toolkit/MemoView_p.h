@@ -61,9 +61,10 @@ public:
     int RowHeight() const { return FRowHeight; }
     int FirstVisibleLine() const { return static_cast<int>(FTop.Line); }
 
-    // After every edit by the user.
+    // After every edit by the user, before the caret's report of the same edit.
     std::function<void()> OnEdited;
-    // After the caret moved, by the user or by SetCaret; not when the text is replaced.
+    // After the caret moved, by the user or by SetCaret, always about the current text;
+    // not when the text is replaced.
     std::function<void()> OnCaretMoved;
 
 protected:
@@ -122,6 +123,8 @@ private:
     QRect CaretRect();
 
     void Edited(const TTextChange& change, int rowsBefore);
+    // After an edit: OnEdited, then the caret shown and reported.
+    void ReportEdit();
     void InsertTyped(const QString& text, TTextHistory::TKind kind);
     void Replace(TTextPos from, TTextPos to, std::string_view bytes, TTextHistory::TKind kind);
     void DropLayouts(size_t fromLine, size_t toLine);

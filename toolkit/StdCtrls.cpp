@@ -324,6 +324,16 @@ void TMemo::SetSelStart(int value)
     ViewOf(this)->SetCaret(pos);
 }
 
+TTextPos TMemo::CaretPos() const
+{
+    return ViewOf(this)->Caret();
+}
+
+void TMemo::SetCaretPos(TTextPos pos)
+{
+    ViewOf(this)->SetCaret(pos);
+}
+
 void TMemo::TextReplaced()
 {
     if (TMemoView* view = ViewOf(this)) view->TextReplaced();

@@ -171,11 +171,15 @@ public:
     // Cursor position and selection, in characters of Text() (line breaks count two).
     int SelStart() const;
     void SetSelStart(int value);
+    // The caret as a line and column of the buffer, without counting through the text;
+    // SetCaretPos clamps, empties the selection and scrolls the caret into view.
+    TTextPos CaretPos() const;
+    void SetCaretPos(TTextPos pos);
 
     // After every edit by the user, and after a load or SetText replaced the text.
     TNotifyEvent OnChange;
     // After the caret moved, by the user or by SetSelStart; not while a load or SetText
-    // replaces the text.
+    // replaces the text. An edit raises OnChange first, so this always sees the new text.
     TNotifyEvent OnCaretMove;
 
     std::string ClassName() const override { return "TMemo"; }

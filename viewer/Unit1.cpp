@@ -5,6 +5,7 @@
 
 #include "toolkit/CodePage.h"
 #include "toolkit/SysUtils.h"
+#include "viewer/SampleLine.h"
 
 TForm1* Form1 = nullptr;
 uint8_t DataModified = 0;
@@ -301,6 +302,11 @@ void TForm1::Button2Click(TObject*)
         BuildWaveforms(*Memo1->Lines(), Edit1->Text(), Edit2->Text(), *Series1, *LineSeries1,
                        [](const std::string& message) { ShowMessage(message); });
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
+    // The bad line is shown with the caret on it, so that it can be mended at once; a bad
+    // bit number is no line's fault and leaves the caret alone.
+    if (!FLastBuild.Succeeded && FLastBuild.FailedLine >= 0 && BitMaskOf(Edit1->Text()) != 0 &&
+        BitMaskOf(Edit2->Text()) != 0)
+        Memo1->SetCaretPos(TTextPos{static_cast<size_t>(FLastBuild.FailedLine), 0});
 }
 
 void TForm1::Memo1Change(TObject*)

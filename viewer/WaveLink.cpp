@@ -1,7 +1,7 @@
 #include "viewer/WaveLink.h"
 
 #include <algorithm>
-#include <cstring>
+#include <climits>
 #include <span>
 
 #include "chart/Chart.h"
@@ -84,8 +84,7 @@ void TWaveLink::WaveformsRebuilt(const TWaveformBuildResult& build)
     FBuiltLines =
         build.Succeeded || build.FailedLine < 0 ? FMemo->Lines()->Count() : build.FailedLine;
     FTextEdited = false;
-    FCountedOffset = 0;
-    FCountedLine = 0;
+    FTimesAscending = build.TimesAscending;
     ShowMarker(false, 0);
     for (TSide& side : FSides) {
         side.Last = TPulseReadout();
@@ -99,25 +98,11 @@ void TWaveLink::TextEdited()
     ShowMarker(false, 0);
 }
 
-int TWaveLink::LineOfOffset(size_t offset)
-{
-    const std::string& text = FMemo->Lines()->Text();
-    offset = std::min(offset, text.size());
-    // Carets move a little at a time: count only the breaks between the two offsets.
-    const char* data = text.data();
-    if (offset >= FCountedOffset) {
-        FCountedLine += static_cast<int>(std::count(data + FCountedOffset, data + offset, '\n'));
-    } else {
-        FCountedLine -= static_cast<int>(std::count(data + offset, data + FCountedOffset, '\n'));
-    }
-    FCountedOffset = offset;
-    return FCountedLine;
-}
-
 void TWaveLink::CaretMoved()
 {
     if (FTextEdited) return;
-    const int line = LineOfOffset(static_cast<size_t>(std::max(0, FMemo->SelStart())));
+    const TTextPos caret = FMemo->CaretPos();
+    const int line = static_cast<int>(std::min<size_t>(caret.Line, INT_MAX));
     if (FMarkerShown && line == FMarkerLine) return;
     double time = 0;
     const bool valid =
@@ -167,22 +152,36 @@ bool TWaveLink::JumpToNearestEdge(int chart, int x)
     if (!NearestEdge(Column(side.Series->XValues()), Column(side.Series->YValues()),
                      side.Chart->BottomAxis()->PixelToValue(x), edge))
         return false;
+    const int line = FirstLineAtTime(edge);
+    if (line < 0) return false;
+    // Scrolls the line into view; the caret's event moves the marker there.
+    FMemo->SetCaretPos(TTextPos{static_cast<size_t>(line), 0});
+    return true;
+}
+
+int TWaveLink::FirstLineAtTime(double time) const
+{
     const TMemoStrings* lines = FMemo->Lines();
     const int count = std::min(FBuiltLines, lines->Count());
-    int line = 0;
-    double time = 0;
-    while (line < count && !(SampleTime(lines->Line(line), time) && time == edge))
-        ++line;
-    if (line == count) return false;
-    // The line's first character, each break before it counting two.
-    const std::string& text = lines->Text();
-    size_t offset = 0;
-    for (int i = 0; i < line; ++i)
-        offset = static_cast<size_t>(static_cast<const char*>(std::memchr(
-                                         text.data() + offset, '\n', text.size() - offset)) -
-                                     text.data()) +
-                 1;
-    // Scrolls the line into view; the caret's event moves the marker there.
-    FMemo->SetSelStart(static_cast<int>(offset));
-    return true;
+    // Every built line is a sample line; one that no longer is (an edit since the build
+    // is the only way) counts as before every time, so the search still ends.
+    const auto timeOf = [lines](int line) {
+        double t = 0;
+        return SampleTime(lines->Line(line), t) ? t : -1e300;
+    };
+    if (FTimesAscending) {
+        int lo = 0;
+        int hi = count;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (timeOf(mid) < time)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo < count && timeOf(lo) == time ? lo : -1;
+    }
+    for (int line = 0; line < count; ++line)
+        if (timeOf(line) == time) return line;
+    return -1;
 }

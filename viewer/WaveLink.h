@@ -30,7 +30,7 @@ public:
     // After an edit the lines no longer match the drawn waves: no marker until a build.
     void TextEdited();
 
-    // The caret's line is read from the memo's SelStart.
+    // The caret's line is read from the memo's caret position.
     void CaretMoved();
     // The pointer over chart 0 or 1 at (X, Y) with no button held.
     void PointerMoved(int chart, int x, int y);
@@ -48,8 +48,8 @@ private:
         TPulseReadout Last;
     };
 
-    // The line of a character offset of the text, counted from the last one asked.
-    int LineOfOffset(size_t offset);
+    // The first built line whose sample time is Time, or -1.
+    int FirstLineAtTime(double time) const;
     void ShowMarker(bool visible, double time);
 
     TMemo* FMemo = nullptr;
@@ -58,6 +58,5 @@ private:
     bool FTextEdited = false;
     bool FMarkerShown = false;
     int FMarkerLine = -1;
-    size_t FCountedOffset = 0;
-    int FCountedLine = 0;
+    bool FTimesAscending = true;
 };

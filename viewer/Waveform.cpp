@@ -25,6 +25,7 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
         const uint8_t mask2 = BitMaskOf(bitText2);
         uint8_t prev1 = 0;
         uint8_t prev2 = 0;
+        double lastTime = -1e300;
 
         series1.ClearPoints();
         series2.ClearPoints();
@@ -49,6 +50,8 @@ TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitT
             const std::string_view line = lines.Line(lineIndex).substr(0, MaxSampleLineLength);
             const TSampleFields fields = SplitSampleLine(line);
             const double time = TextToInt(fields.Time);
+            if (time < lastTime) result.TimesAscending = false;
+            lastTime = time;
             // The conversion is pure, so one word serves both bits.
             const uint32_t word = HexStrToInt(fields.Value);
             const uint8_t bit1 = BitValue(word, mask1);

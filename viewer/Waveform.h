@@ -26,6 +26,8 @@ struct TWaveformBuildResult
     // 0-based index of the line that stopped the build; -1 when it succeeded, or when the
     // failure came before the first line (emptying or starting a series).
     int FailedLine = -1;
+    // The built lines' times never go backwards, so a time is found by bisecting them.
+    bool TimesAscending = true;
 };
 
 // Empties both series and fills them from Lines: the point (0, 0), then per line the
