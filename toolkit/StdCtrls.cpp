@@ -329,6 +329,11 @@ TTextPos TMemo::CaretPos() const
     return ViewOf(this)->Caret();
 }
 
+TTextPos TMemo::AnchorPos() const
+{
+    return ViewOf(this)->Anchor();
+}
+
 void TMemo::SetCaretPos(TTextPos pos)
 {
     ViewOf(this)->SetCaret(pos);

@@ -175,6 +175,8 @@ public:
     // SetCaretPos clamps, empties the selection and scrolls the caret into view.
     TTextPos CaretPos() const;
     void SetCaretPos(TTextPos pos);
+    // The selection's other end; the caret's own place when nothing is selected.
+    TTextPos AnchorPos() const;
 
     // After every edit by the user, and after a load or SetText replaced the text.
     TNotifyEvent OnChange;

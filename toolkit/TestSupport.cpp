@@ -185,6 +185,12 @@ void SimKeyPress(TControl* control, TTestKey key, TShiftState shift)
     case vkEscape:
         qtKey = Qt::Key_Escape;
         break;
+    case vkPrior:
+        qtKey = Qt::Key_PageUp;
+        break;
+    case vkNext:
+        qtKey = Qt::Key_PageDown;
+        break;
     case vkEnd:
         qtKey = Qt::Key_End;
         break;

@@ -40,6 +40,8 @@ enum TTestKey : uint8_t {
     vkTab = 9,
     vkReturn = 13,
     vkEscape = 27,
+    vkPrior = 33,
+    vkNext = 34,
     vkEnd = 35,
     vkHome = 36,
     vkLeft = 37,
