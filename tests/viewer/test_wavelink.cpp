@@ -2,6 +2,9 @@
 // the pointer's readout that touches only the title line, and the double-click jump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -187,4 +190,114 @@ TEST_F(LinkedViews, OverlayChangesAroundAZoomDragLeaveTheSamePictures)
     };
     EXPECT_TRUE(zoom(hoverBefore) == zoom(nothing));
     EXPECT_TRUE(zoom(markerMidDrag) == zoom(markerBefore));
+}
+
+namespace {
+
+class LinkedBigText : public ShownMainWindow
+{
+};
+
+std::string TimeField(std::string_view line)
+{
+    return std::string(line.substr(0, line.find(':')));
+}
+
+} // namespace
+
+// Logs in time order with repeated times, shuffled ones, and one stopped by a bad line: a
+// double-click always lands on the first built line at its edge's time.
+TEST_F(LinkedBigText, JumpLandsOnTheFirstBuiltLineOfTheEdgesTime)
+{
+    TRecordingDialogProvider dialogs;
+    const TDialogProviderScope scope(&dialogs);
+    for (unsigned seed = 0; seed < 6; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::vector<std::string> lines;
+        long time = 0;
+        for (int i = 0; i < 400; ++i) {
+            time += static_cast<long>(random() % 3) * 5;
+            lines.push_back(std::to_string(time) + ":" + std::to_string(random() % 4));
+        }
+        if (seed % 3 == 1) std::shuffle(lines.begin(), lines.end(), random);
+        const size_t bad = seed % 3 == 2 ? 250 : lines.size();
+        if (bad < lines.size()) lines[bad] = "bad line";
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        Form1->Memo1->SetText(text);
+        Form1->Button2->Click();
+        TChart* chart = Form1->Chart1;
+        int jumps = 0;
+        for (int i = 0; i < 40; ++i) {
+            const int x =
+                chart->ChartRect().Left +
+                static_cast<int>(random() % static_cast<unsigned>(chart->ChartRect().Width()));
+            if (!Form1->WaveLink()->JumpToNearestEdge(0, x)) continue;
+            ++jumps;
+            const size_t line = Form1->Memo1->CaretPos().Line;
+            ASSERT_LT(line, bad);
+            const std::string at = TimeField(lines[line]);
+            for (size_t before = 0; before < line; ++before)
+                ASSERT_NE(TimeField(lines[before]), at) << "line " << line << " is not the first";
+        }
+        EXPECT_GT(jumps, 0);
+    }
+}
+
+// Select-all then an edit on a long log once brought the window down: the caret's report
+// counted line breaks of the old text past the end of the new one.
+TEST_F(LinkedBigText, SelectAllThenAnEditKeepsTheWindowAndTheText)
+{
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += std::to_string(10 * i) + ":" + std::to_string(i % 16) + "\r\n";
+    struct Row
+    {
+        const char* gesture;
+        std::function<void(TMemo*)> act;
+        std::string left;
+    } rows[] = {
+        {"a letter", [](TMemo* m) { SimTypeText(m, "x"); }, "x"},
+        {"Delete", [](TMemo* m) { SimKeyPress(m, vkDelete); }, ""},
+        {"Backspace", [](TMemo* m) { SimKeyPress(m, vkBack); }, ""},
+        {"Return", [](TMemo* m) { SimKeyPress(m, vkReturn); }, "\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.gesture);
+        TMemo* memo = Form1->Memo1;
+        memo->SetText(text);
+        Form1->Button2->Click();
+        SimMouseDown(memo, mbLeft, 0, 20, memo->Height() / 2);
+        SimMouseUp(memo, mbLeft, 0, 20, memo->Height() / 2);
+        EXPECT_TRUE(Form1->Chart1->MarkerVisible());
+        SimShortCut(memo, ShortCut('A', ssCtrl));
+        row.act(memo);
+        ProcessEvents();
+        EXPECT_EQ(memo->Text(), row.left);
+        EXPECT_FALSE(Form1->Chart1->MarkerVisible());
+        SimShortCut(memo, ShortCut('Z', ssCtrl));
+        EXPECT_EQ(memo->Text(), text);
+    }
+}
+
+// After the data-error message the caret stands on the bad line; a bad bit number blames
+// no line and leaves the caret where it was.
+TEST_F(LinkedBigText, DataErrorPutsTheCaretOnTheBadLine)
+{
+    TRecordingDialogProvider dialogs;
+    const TDialogProviderScope scope(&dialogs);
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += (i == 1500 ? std::string("15g0:1") : std::to_string(i) + ":1") + "\r\n";
+    TMemo* memo = Form1->Memo1;
+    memo->SetText(text);
+    Form1->Button2->Click();
+    EXPECT_EQ(dialogs.Count(TRecordingDialogProvider::TShown::Information), 1);
+    EXPECT_EQ(memo->CaretPos(), (TTextPos{1500, 0}));
+    memo->SetCaretPos(TTextPos{3, 2});
+    Form1->Edit1->SetText("9");
+    EXPECT_EQ(dialogs.Count(TRecordingDialogProvider::TShown::Information), 2);
+    EXPECT_EQ(memo->CaretPos(), (TTextPos{3, 2}));
 }
