@@ -15,7 +15,7 @@ PACKAGE_PACKAGES="dpkg-dev"
 TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
 $PACKAGE_PACKAGES lintian desktop-file-utils appstream
 gtkwave
-clang libclang-rt-14-dev xvfb xdotool x11-apps
+clang libclang-rt-14-dev xvfb xdotool x11-apps xclip
 clang-format"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.
 BENCH_PACKAGES="libqcustomplot-dev"

@@ -1,13 +1,15 @@
 #!/bin/sh
 # End to end: the real program on an X server (Xvfb) driven by real mouse and key input
-# (xdotool): open an example, zoom by a left drag on the upper chart, type a line into the
-# text view, load again, answer "save changes?" with Yes, type a file name into the save
-# dialog, and compare the saved bytes. Uses build/logview; skips when Xvfb cannot start.
+# (xdotool) and X's clipboard (xclip): open an example, zoom by a left drag on the upper
+# chart, type a line into the text view, load again, answer "save changes?" with Yes, type a
+# file name into the save dialog, and compare the saved bytes. Then, on a 3000-line log:
+# select all, type, undo and save (bytes compared); End; a triple-click copied; a
+# middle-click pasting the primary selection. Uses build/logview; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
 PROGRAM=${LOGVIEW_PROGRAM:-$ROOT/build/logview}
-for tool in Xvfb xdotool xwd; do
+for tool in Xvfb xdotool xwd xclip; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "e2e: skipped: $tool is not installed (scripts/setup.sh installs it)"
     exit 0
@@ -112,4 +114,80 @@ if ! cmp "$WORK/expected" "$SAVED"; then
   fail "the saved bytes differ"
 fi
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
-echo "e2e: 1 passed, 0 failed"
+kill "$APID" 2>/dev/null || true
+wait "$APID" 2>/dev/null || true
+APID=""
+
+# A log long enough that select-all then a key once brought the program down.
+BIG="$WORK/big.log"
+i=0
+while [ $i -lt 3000 ]; do
+  printf '%d:%x\r\n' $((i * 10)) $((i % 256))
+  i=$((i + 1))
+done >"$BIG"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK" "$PROGRAM" "$BIG" >"$WORK/app.log" 2>&1 &
+APID=$!
+W=$(window "big.log") || true
+[ -n "$W" ] || fail "the window did not appear for big.log"
+sleep 1
+# Row 0 of the text view, a little inside its left edge.
+TX=6
+TY=50
+at "$W" 50 200
+xdotool click 1
+xdotool key ctrl+a
+xdotool type --delay 30 "x"
+sleep 0.5
+kill -0 "$APID" 2>/dev/null || fail "select-all then a key ended the program"
+xdotool key ctrl+z
+sleep 0.5
+SAVED2="$WORK/big saved.log"
+at "$W" 45 20
+xdotool click 1
+Q=$(window "Confirm") || true
+[ -n "$Q" ] || fail "no save question after select-all, typing and undo"
+at "$Q" 20 20
+xdotool key Return
+sleep 0.5
+D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
+[ -n "$D" ] || fail "no save dialog for big.log"
+at "$D" 20 20
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$SAVED2"
+xdotool key Return
+sleep 1
+xdotool key Escape
+sleep 0.5
+cmp "$BIG" "$SAVED2" || fail "select-all, typing and undo did not save the loaded bytes"
+
+# End goes to the end of the line: "#" typed there ends the first line.
+at "$W" $TX $TY
+xdotool click 1
+xdotool key ctrl+Home End
+xdotool type "#"
+xdotool key Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "0:0#" ] || fail "End then # gave \"$(xclip -o -selection clipboard)\""
+[ "$(xclip -o -selection primary)" = "0:0#" ] || fail "a keyboard selection is not the primary selection"
+
+# A triple-click selects the line under the pointer; Ctrl+C copies it.
+at "$W" $TX $((TY + 2))
+xdotool click --repeat 3 --delay 80 1
+xdotool key ctrl+c
+sleep 0.3
+xclip -o -selection clipboard | head -n 1 | grep -qx '0:0#' ||
+  fail "a triple-click copied \"$(xclip -o -selection clipboard | head -c 40)\""
+
+# A middle-click pastes the primary selection where it is pressed.
+printf '777:1' | xclip -selection primary
+at "$W" $TX $TY
+xdotool click 2
+sleep 0.3
+at "$W" $TX $TY
+xdotool click 1
+xdotool key ctrl+Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "777:10:0#" ] || fail "a middle-click pasted \"$(xclip -o -selection clipboard)\""
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+echo "e2e: 2 passed, 0 failed"
