@@ -35,7 +35,7 @@ TEST(RenderOptions, ParsesEachOptionOrRefusesIt)
         {"empty first bit text", {"--bits", ",1", "a.log"}, false, "", "", ""},
         {"second comma makes B no bit", {"--bits", "1,2,3", "a.log"}, false, "", "", ""},
         {"bit with a sign", {"--bits", "+1,2", "a.log"}, false, "", "", ""},
-        {"highest bits", {"--bits", "7,7", "a.log"}, true, "a.log", "7", "7"},
+        {"second bit not a number", {"--bits", "1,x", "a.log"}, false, "", "", ""},
         {"file before options", {"a b.log", "--points"}, true, "a b.log", "0", "1"},
         {"dash dash ends options", {"--", "--points"}, true, "--points", "0", "1"},
         {"lone dash is a file", {"-"}, true, "-", "0", "1"},
@@ -463,9 +463,6 @@ TEST_F(RenderProgram, OutputsAreCheckedAndNeverTheInput)
          2,
          "Cannot create file /dev/full"},
         {"bit 9", {"--bits", "9,0", input.string()}, {}, 64, "'9' is no bit number"},
-        {"bit x", {"--bits", "x,1", input.string()}, {}, 64, "'x' is no bit number"},
-        {"second bit 8", {"--bits", "1,8", input.string()}, {}, 64, "'8' is no bit number"},
-        {"one bit only", {"--bits", "0", input.string()}, {}, 64, "--bits needs two"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
