@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 std::string Format(const char* format, ...)
@@ -28,19 +29,22 @@ EListError EListError::IndexOutOfBounds(long index)
     return EListError(Format("List index out of bounds (%ld)", index));
 }
 
-EFileError::EFileError(const char* format, const std::string& fileName, int errorCode)
-    : Exception(Format(format, fileName.c_str())), FFileName(fileName), FErrorCode(errorCode)
+EFileError::EFileError(const char* format, const std::string& fileName, int errorCode,
+                       std::string reason)
+    : Exception(Format(format, fileName.c_str())), FFileName(fileName), FErrorCode(errorCode),
+      FReason(std::move(reason))
 {
 }
 
 std::string EFileError::MessageWithReason() const
 {
+    if (!FReason.empty()) return Message() + ": " + FReason;
     if (FErrorCode == 0) return Message();
     return Message() + ": " + std::strerror(FErrorCode);
 }
 
-EFOpenError::EFOpenError(const std::string& fileName, int errorCode)
-    : EFileError("Cannot open file %s", fileName, errorCode)
+EFOpenError::EFOpenError(const std::string& fileName, int errorCode, std::string reason)
+    : EFileError("Cannot open file %s", fileName, errorCode, std::move(reason))
 {
 }
 

@@ -47,7 +47,9 @@ public:
 class EFileError : public Exception
 {
 public:
-    EFileError(const char* format, const std::string& fileName, int errorCode);
+    // Reason replaces the errno's text where the system has no words for the cause.
+    EFileError(const char* format, const std::string& fileName, int errorCode,
+               std::string reason = std::string());
     const std::string& FileName() const { return FFileName; }
     int ErrorCode() const { return FErrorCode; }
     // The message, and the system's reason after a colon when there is one.
@@ -56,12 +58,14 @@ public:
 private:
     std::string FFileName;
     int FErrorCode = 0;
+    std::string FReason;
 };
 
 class EFOpenError : public EFileError
 {
 public:
-    explicit EFOpenError(const std::string& fileName, int errorCode = 0);
+    explicit EFOpenError(const std::string& fileName, int errorCode = 0,
+                         std::string reason = std::string());
 };
 
 class EFCreateError : public EFileError

@@ -1,12 +1,15 @@
 #include "toolkit/TextFile.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "toolkit/SysUtils.h"
 
@@ -118,13 +121,58 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
+// Waits until FD has data or its writer left; a silence of SilenceMs is a failure.
+void WaitForData(int fd, int silenceMs, const std::string& fileName)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(silenceMs);
+    for (;;) {
+        int wait = -1;
+        if (silenceMs >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            wait = static_cast<int>(std::max<long long>(left.count(), 0));
+        }
+        pollfd request{fd, POLLIN, 0};
+        const int ready = ::poll(&request, 1, wait);
+        if (ready > 0) return;
+        if (ready < 0 && errno != EINTR) throw EFOpenError(fileName, errno);
+        if (ready == 0) {
+            const std::string span = silenceMs % 1000 == 0 ? std::to_string(silenceMs / 1000) + " s"
+                                                           : std::to_string(silenceMs) + " ms";
+            throw EFOpenError(fileName, ETIMEDOUT, "no data arrived for " + span);
+        }
+    }
+}
+
+// Whether a NUL or the file's end comes within the next Count bytes; Within tells where.
+// Nothing is kept: the bytes are only looked at.
+bool StopWithin(int fd, size_t count, std::vector<char>& buffer, size_t& within,
+                const std::string& fileName)
+{
+    size_t seen = 0;
+    while (seen < count) {
+        const ssize_t n = ::read(fd, buffer.data(), std::min(buffer.size(), count - seen));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFOpenError(fileName, errno);
+        }
+        if (n == 0) break;
+        if (const void* nul = std::memchr(buffer.data(), '\0', static_cast<size_t>(n))) {
+            within = seen + static_cast<size_t>(static_cast<const char*>(nul) - buffer.data());
+            return true;
+        }
+        seen += static_cast<size_t>(n);
+    }
+    within = seen;
+    return seen < count;
+}
+
 } // namespace
 
-TLoadedText ReadTextFile(const std::string& fileName, size_t limit)
+TLoadedText ReadTextFile(const std::string& fileName, size_t limit, int silenceMs)
 {
     if (!UsableName(fileName)) throw EFOpenError(fileName, fileName.empty() ? ENOENT : EINVAL);
-    // Opened without blocking, so that a FIFO nobody writes to does not hang the open;
-    // the flag is cleared at once, so that a pipe with a writer is read to its end.
+    // Opened without blocking, so that a FIFO nobody writes to does not hang the open.
     TFileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0) throw EFOpenError(fileName, errno);
     struct stat status
@@ -132,21 +180,40 @@ TLoadedText ReadTextFile(const std::string& fileName, size_t limit)
     };
     if (::fstat(file.Get(), &status) != 0) throw EFOpenError(fileName, errno);
     if (S_ISDIR(status.st_mode)) throw EFOpenError(fileName, EISDIR);
-    const int flags = ::fcntl(file.Get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        throw EFOpenError(fileName, errno);
+    const bool regular = S_ISREG(status.st_mode);
+    // A pipe stays non-blocking, so that a writer who keeps it open and silent is noticed.
+    if (regular) {
+        const int flags = ::fcntl(file.Get(), F_GETFL);
+        if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+            throw EFOpenError(fileName, errno);
+    }
 
     TLoadedText loaded;
     std::string& text = loaded.Text;
-    if (S_ISREG(status.st_mode))
-        text.reserve(std::min(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), limit) + 64);
-    TLineBreakNormaliser normaliser(text);
     std::vector<char> buffer(size_t{1} << 20);
+    if (regular) {
+        size_t expected = static_cast<size_t>(std::max<off_t>(status.st_size, 0));
+        // A line break never gets shorter, so a larger file fits only when a NUL ends it
+        // early; without one it is refused before any of it is kept.
+        if (expected > limit) {
+            if (!StopWithin(file.Get(), limit + 1, buffer, expected, fileName)) {
+                loaded.TooLong = true;
+                return loaded;
+            }
+            if (::lseek(file.Get(), 0, SEEK_SET) != 0) throw EFOpenError(fileName, errno);
+        }
+        text.reserve(std::min(expected, limit) + 64);
+    }
+    TLineBreakNormaliser normaliser(text);
     // Reading ends at a NUL: what follows can never reach the view.
     for (;;) {
         const ssize_t n = ::read(file.Get(), buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                WaitForData(file.Get(), silenceMs, fileName);
+                continue;
+            }
             throw EFOpenError(fileName, errno);
         }
         if (n == 0) break;
@@ -185,6 +252,10 @@ void WriteTextFile(const std::string& fileName, const std::vector<std::string_vi
         // A temporary renamed over a device node or a folder would replace it.
         if (!S_ISREG(status.st_mode))
             throw EFCreateError(fileName, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+        // The rename asks only the folder; the file must be one the user could write in
+        // place, judged as open(O_WRONLY) would (so root keeps root's rights).
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            throw EFCreateError(fileName, errno);
     } else if (errno != ENOENT) {
         throw EFCreateError(fileName, errno);
     }

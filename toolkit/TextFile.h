@@ -37,14 +37,22 @@ struct TLoadedText
     bool TooLong = false;
 };
 
+// How long a pipe or FIFO may stay silent before a load gives up on it.
+constexpr int DefaultSilenceMs = 10000;
+
 // File names are the file system's bytes, never cp1251.
 //
-// Reads FileName whole; a FIFO nobody writes to gives an empty text at once. Raises
+// Reads FileName whole; a FIFO nobody writes to gives an empty text at once, one whose
+// writer sends nothing for SilenceMs (negative: no limit) raises EFOpenError with
+// ETIMEDOUT. A text beyond Limit is refused without holding it: a regular file larger
+// than Limit is first only scanned for the NUL that alone could make it fit. Raises
 // EFOpenError (with errno) when it cannot be read.
-TLoadedText ReadTextFile(const std::string& fileName, size_t limit);
+TLoadedText ReadTextFile(const std::string& fileName, size_t limit,
+                         int silenceMs = DefaultSilenceMs);
 // Writes the pieces one after another, atomically: a temporary file beside the target,
 // written, synced and closed with every result checked, then renamed over it (a link is
-// followed; the target's permissions are kept). Anything but a regular file as target,
-// and every failure (a full disk included), raises EFCreateError with errno and leaves
-// the old file as it was.
+// followed; the target's permissions are kept). A target the user may not write in place
+// (a read-only file, another user's file), anything but a regular file as target, and
+// every failure (a full disk included) raise EFCreateError with errno and leave the old
+// file as it was.
 void WriteTextFile(const std::string& fileName, const std::vector<std::string_view>& pieces);

@@ -1,14 +1,19 @@
 // logview-render: runs the viewer's own main window off-screen, loads a file as the
 // command line does, and prints the waveform points or writes the window's picture.
 // Exit status: 0 built, 1 a bad line stopped the build, 2 a file could not be read
-// (or the picture not written), 64 wrong usage. With --vcd: 1 when any line was bad (the
-// others are converted all the same), 2 when the file could not be read or the dump written.
+// or an output (listing, picture) not written whole, 64 wrong usage (an output that is
+// the input included). With --vcd: 1 when any line was bad (the others are converted all
+// the same), 2 when the file could not be read or the dump written.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -83,16 +88,75 @@ private:
     std::string FPath;
 };
 
-void PrintPoints(int seriesNumber, const TChartSeries& series, std::string& out)
+// Output through a buffer whose every write is checked, so that a full disk or a
+// closed reader never passes for a complete listing; after the first failure the rest
+// is dropped.
+class TCheckedOutput
+{
+public:
+    explicit TCheckedOutput(int fd) : FFd(fd) { FBuffer.reserve(Capacity); }
+    TCheckedOutput(const TCheckedOutput&) = delete;
+    TCheckedOutput& operator=(const TCheckedOutput&) = delete;
+
+    void Append(std::string_view text)
+    {
+        if (FBuffer.size() + text.size() > Capacity) Flush();
+        FBuffer.append(text);
+    }
+    void Append(char c)
+    {
+        if (FBuffer.size() == Capacity) Flush();
+        FBuffer.push_back(c);
+    }
+    // False once any write failed; Error() has its errno.
+    bool Flush()
+    {
+        size_t done = 0;
+        while (done < FBuffer.size() && FError == 0) {
+            const ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
+            if (n > 0)
+                done += static_cast<size_t>(n);
+            else if (n == 0)
+                FError = ENOSPC;
+            else if (errno != EINTR)
+                FError = errno;
+        }
+        FBuffer.clear();
+        return FError == 0;
+    }
+    int Error() const { return FError; }
+
+private:
+    static constexpr size_t Capacity = size_t{1} << 16;
+    int FFd = -1;
+    int FError = 0;
+    std::string FBuffer;
+};
+
+void PrintPoints(int seriesNumber, const TChartSeries& series, TCheckedOutput& out)
 {
     const std::string prefix = std::to_string(seriesNumber) + " ";
-    for (int i = 0; i < series.PointCount(); ++i) {
-        out += prefix;
-        out += FormatPointValue(series.PointX(i));
-        out += ' ';
-        out += FormatPointValue(series.PointY(i));
-        out += '\n';
+    for (int i = 0; i < series.PointCount() && out.Error() == 0; ++i) {
+        out.Append(prefix);
+        out.Append(FormatPointValue(series.PointX(i)));
+        out.Append(' ');
+        out.Append(FormatPointValue(series.PointY(i)));
+        out.Append('\n');
     }
+}
+
+// Whether Output names the file Input names (through a link, another spelling or
+// another hard link); an output that does not exist yet is none.
+bool SameFile(const std::string& output, const std::string& input)
+{
+    struct stat a
+    {
+    };
+    struct stat b
+    {
+    };
+    return ::stat(output.c_str(), &a) == 0 && ::stat(input.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Zooms Chart1 as a mouse rectangle spanning the plot's full height would: every side axis
@@ -147,11 +211,15 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     }
 
     if (options.Points) {
-        std::string out;
+        std::fflush(stdout);
+        TCheckedOutput out(STDOUT_FILENO);
         PrintPoints(1, *Form1->Series1, out);
         PrintPoints(2, *Form1->LineSeries1, out);
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        std::fflush(stdout);
+        if (!out.Flush()) {
+            std::fprintf(stderr, "logview-render: the point listing was not written: %s\n",
+                         std::strerror(out.Error()));
+            status = reCannotWrite;
+        }
     }
 
     if (!options.PngPath.empty() || options.Zoom) {
@@ -173,7 +241,7 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
                 Form1->SaveImage(options.PngPath);
             } catch (const std::exception& e) {
                 PrintError(e);
-                status = reCannotRead;
+                status = reCannotWrite;
             }
         }
     }
@@ -206,7 +274,7 @@ int RunVcd(const TRenderOptions& options)
         WriteTextFile(options.VcdPath, {std::string_view(dump)});
     } catch (const std::exception& e) {
         PrintError(e);
-        return reCannotRead;
+        return reCannotWrite;
     }
     return read.BadLines.empty() ? reOk : reDataError;
 }
@@ -224,6 +292,14 @@ int main(int argc, char** argv)
     if (parsed.Options.Help) {
         std::printf("%s\n", RenderUsage);
         return reOk;
+    }
+    // Written over its own input, the file would be lost before it was read.
+    for (const std::string* output : {&parsed.Options.VcdPath, &parsed.Options.PngPath}) {
+        if (!output->empty() && SameFile(*output, parsed.Options.FileName)) {
+            std::fprintf(stderr, "logview-render: the output %s is the input file %s\n%s\n",
+                         output->c_str(), parsed.Options.FileName.c_str(), RenderUsage);
+            return reUsage;
+        }
     }
 
     if (!parsed.Options.VcdPath.empty()) return RunVcd(parsed.Options);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "viewer/SampleLine.h"
 #include "viewer/VcdExport.h"
 
 const char* const RenderUsage =
@@ -88,6 +89,9 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
             std::string_view a, b;
             if (!takeValue() || !SplitPair(value, ',', a, b))
                 return fail("--bits needs two bit numbers A,B");
+            for (const std::string_view bit : {a, b})
+                if (BitMaskOf(bit) == 0)
+                    return fail("--bits: '" + std::string(bit) + "' is no bit number 0 to 7");
             bitsGiven = true;
             o.BitText1 = std::string(a);
             o.BitText2 = std::string(b);

@@ -11,13 +11,15 @@ enum TRenderExit : int {
     reOk = 0,
     reDataError = 1,
     reCannotRead = 2,
+    // An output (the listing, the picture, the dump) was not written whole.
+    reCannotWrite = 2,
     reUsage = 64,
 };
 
 struct TRenderOptions
 {
-    // Bit-number texts as typed (UTF-8 from the command line); any text is
-    // passed on, so a wrong one gives the data error rather than a usage error.
+    // Bit-number texts, each one the field would take ("0" to "7"); another is a usage
+    // error, since it would fail at the first line whatever the file holds.
     std::string BitText1 = "0";
     std::string BitText2 = "1";
     bool Points = false;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -30,9 +31,11 @@ TEST(RenderOptions, ParsesEachOptionOrRefusesIt)
         {"file alone", {"a.log"}, true, "a.log", "0", "1"},
         {"bits as next argument", {"--bits", "3,7", "a.log"}, true, "a.log", "3", "7"},
         {"bits after equals", {"--bits=5,2", "a.log"}, true, "a.log", "5", "2"},
-        {"bits taken as typed", {"--bits", "8,1", "a.log"}, true, "a.log", "8", "1"},
-        {"empty first bit text", {"--bits", ",1", "a.log"}, true, "a.log", "", "1"},
-        {"second comma stays in B", {"--bits", "1,2,3", "a.log"}, true, "a.log", "1", "2,3"},
+        {"bit 8 is no bit", {"--bits", "8,1", "a.log"}, false, "", "", ""},
+        {"empty first bit text", {"--bits", ",1", "a.log"}, false, "", "", ""},
+        {"second comma makes B no bit", {"--bits", "1,2,3", "a.log"}, false, "", "", ""},
+        {"bit with a sign", {"--bits", "+1,2", "a.log"}, false, "", "", ""},
+        {"second bit not a number", {"--bits", "1,x", "a.log"}, false, "", "", ""},
         {"file before options", {"a b.log", "--points"}, true, "a b.log", "0", "1"},
         {"dash dash ends options", {"--", "--points"}, true, "--points", "0", "1"},
         {"lone dash is a file", {"-"}, true, "-", "0", "1"},
@@ -129,6 +132,7 @@ struct TRunResult
     int Status = -1;
     std::string Out;
     std::string Err;
+    long PeakResidentKb = 0;
 };
 
 std::string ReadAll(const fs::path& path)
@@ -167,10 +171,11 @@ protected:
         return path;
     }
 
-    // Runs the program with Args, its output going to files that are read back.
-    TRunResult Run(const std::vector<std::string>& args)
+    // Runs the program with Args, its output going to files that are read back (stdout to
+    // Stdout instead when given).
+    TRunResult Run(const std::vector<std::string>& args, const fs::path& stdoutPath = {})
     {
-        const fs::path out = Dir / "stdout.txt";
+        const fs::path out = stdoutPath.empty() ? Dir / "stdout.txt" : stdoutPath;
         const fs::path err = Dir / "stderr.txt";
         const pid_t pid = fork();
         if (pid == 0) {
@@ -193,9 +198,11 @@ protected:
         }
         TRunResult result;
         int status = 0;
-        if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        rusage usage{};
+        if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status))
             result.Status = WEXITSTATUS(status);
-        result.Out = ReadAll(out);
+        result.PeakResidentKb = usage.ru_maxrss;
+        if (stdoutPath.empty()) result.Out = ReadAll(out);
         result.Err = ReadAll(err);
         return result;
     }
@@ -272,17 +279,21 @@ TEST_F(RenderProgram, ExitCodesAndMessages)
          1,
          "1 -5 0\n1 -5 1\n1 0 0\n1 10 1\n1 10 0\n2 -5 0\n2 -5 0\n2 0 0\n2 10 0\n2 10 0\n",
          bad.string() + ":3: " + DataError},
-        {"bit 8 fails at the first line",
+        {"bit 8 is wrong usage, not a bad first line",
          {"--bits", "8,1", "--points", good.string()},
-         1,
-         "1 0 0\n2 0 0\n",
-         good.string() + ":1: " + DataError},
-        {"empty bit text fails too", {"--bits", ",1", good.string()}, 1, "", DataError},
-        {"bit 8 without lines is no error",
+         64,
+         "",
+         "--bits: '8' is no bit number 0 to 7"},
+        {"empty bit text is wrong usage too",
+         {"--bits", ",1", good.string()},
+         64,
+         "",
+         "'' is no bit"},
+        {"bit 8 is wrong usage even without lines",
          {"--bits=8,1", "--points", empty.string()},
-         0,
-         "1 0 0\n2 0 0\n",
-         ""},
+         64,
+         "",
+         "usage: logview-render"},
         {"missing file",
          {"--points", missing},
          2,
@@ -397,4 +408,83 @@ TEST_F(RenderProgram, HostileFilesEndCleanlyWithTheirOwnMessages)
     EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), 2 * (1 + 2 * 20000));
     EXPECT_TRUE(Contains(r.Out, "1 200000 0\n2 0 0\n"));
     EXPECT_TRUE(r.Out.ends_with("2 200000 0\n"));
+}
+
+TEST_F(RenderProgram, OutputsAreCheckedAndNeverTheInput)
+{
+    const std::string bytes = "10:1\n20:2\n";
+    const fs::path input = MakeFile("in.log", bytes);
+    const fs::path hard = Dir / "hard.log";
+    fs::create_hard_link(input, hard);
+    const fs::path soft = Dir / "soft.log";
+    fs::create_symlink(input.filename(), soft);
+    const std::string dotted = (Dir / "." / "in.log").string();
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> args;
+        fs::path stdoutPath;
+        int status;
+        std::string errPart;
+    } rows[] = {
+        {"dump over its input",
+         {"--vcd", input.string(), input.string()},
+         {},
+         64,
+         "is the input file"},
+        {"picture over its input",
+         {"--png", input.string(), input.string()},
+         {},
+         64,
+         "is the input file"},
+        {"dump over another spelling",
+         {"--vcd", dotted, input.string()},
+         {},
+         64,
+         "is the input file"},
+        {"dump over a hard link",
+         {"--vcd", hard.string(), input.string()},
+         {},
+         64,
+         "is the input file"},
+        {"picture over a symbolic link",
+         {"--png", soft.string(), input.string()},
+         {},
+         64,
+         "is the input file"},
+        {"listing to a full disk",
+         {"--points", input.string()},
+         "/dev/full",
+         2,
+         "the point listing was not written: No space left on device"},
+        {"dump to a full disk",
+         {"--vcd", "/dev/full", input.string()},
+         {},
+         2,
+         "Cannot create file /dev/full"},
+        {"bit 9", {"--bits", "9,0", input.string()}, {}, 64, "'9' is no bit number"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TRunResult r = Run(row.args, row.stdoutPath);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, row.errPart)) << r.Err;
+        EXPECT_EQ(ReadAll(input), bytes);
+        EXPECT_TRUE(fs::is_symlink(soft));
+    }
+}
+
+TEST_F(RenderProgram, PointListingIsWrittenAsItIsMade)
+{
+    // A million lines list four million points, some 40 MB of text.
+    std::string lines;
+    for (int t = 1; t <= 1000000; ++t)
+        lines += std::to_string(t) + (t % 2 != 0 ? ":1\n" : ":0\n");
+    const fs::path file = MakeFile("million.log", lines);
+    const TRunResult plain = Run({file.string()}, "/dev/null");
+    const TRunResult listed = Run({"--points", file.string()}, "/dev/null");
+    ASSERT_EQ(plain.Status, 0) << plain.Err;
+    ASSERT_EQ(listed.Status, 0) << listed.Err;
+    EXPECT_LT(listed.PeakResidentKb - plain.PeakResidentKb, 16 * 1024)
+        << "kB more held with the listing than without";
 }
