@@ -7,10 +7,16 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
+#include <random>
 
+#include "tests/common/TextModel.h"
 #include "toolkit/Controls_p.h"
+#include "toolkit/Forms.h"
 #include "toolkit/MemoView_p.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/TestSupport.h"
@@ -44,6 +50,34 @@ protected:
         QApplication::clipboard()->clear();
         Key(Qt::Key_C, Qt::ControlModifier);
         return QApplication::clipboard()->text().toStdString();
+    }
+    // A mouse event of Type at (X, Y) with Buttons held afterwards.
+    void Mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y,
+               Qt::KeyboardModifiers mods = Qt::NoModifier) const
+    {
+        QWidget* w = View()->viewport();
+        const QPointF local(x, y);
+        QMouseEvent event(type, local, local, w->mapToGlobal(local), button, held, mods);
+        QApplication::sendEvent(w, &event);
+    }
+    void Click(int x, int y, Qt::KeyboardModifiers mods = Qt::NoModifier) const
+    {
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, x, y, mods);
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, x, y, mods);
+    }
+    // Press, release, double click; the button stays down.
+    void DoubleClickHeld(int x, int y) const
+    {
+        Click(x, y);
+        Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, x, y);
+    }
+    void DragTo(int x, int y) const
+    {
+        Mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, x, y);
+    }
+    void Release(int x, int y) const
+    {
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, x, y);
     }
     void Commit(const QString& text) const
     {
@@ -244,4 +278,210 @@ TEST_F(MemoViewTest, ReadOnlyMovesAndCopiesButDoesNotEdit)
     EXPECT_EQ(memo.Text(), "");
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(memo.Text(), "ab\r\ncd");
+}
+
+// End used to ask Qt for the place at x = 1e9, which overflowed: the caret went to the
+// row's start, so "#" typed after End landed at column 0 and Shift+End selected nothing.
+TEST_F(MemoViewTest, EndAndHomeReachTheEndsOfTheRowOnWrappedAndPlainLines)
+{
+    std::string words;
+    for (int i = 0; i < 40; ++i)
+        words += "w" + std::to_string(10 + i) + " ";
+    const std::string solid(20'000, 'x'); // wraps anywhere, across slices
+    struct Row
+    {
+        const char* name;
+        bool wrap;
+        std::string line;
+    } rows[] = {
+        {"short, wrapped", true, "ab cd"},       {"short, plain", false, "ab cd"},
+        {"words, wrapped", true, words},         {"words, plain", false, words},
+        {"one long word, wrapped", true, solid},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        memo.SetWordWrap(row.wrap);
+        memo.SetText(row.line + "\r\nnext");
+        const std::string first = View()->RowText(0).toStdString();
+        const bool wrapped = first.size() < row.line.size();
+        // The end of a row the next row continues is before its last character.
+        const size_t rowEnd = wrapped ? first.size() - 1 : first.size();
+        Key(Qt::Key_Home, Qt::ControlModifier);
+        Key(Qt::Key_End, Qt::ShiftModifier);
+        EXPECT_EQ(Selected(), first.substr(0, rowEnd));
+        Key(Qt::Key_Home, Qt::ControlModifier);
+        Key(Qt::Key_End);
+        SimTypeText(&memo, "#");
+        const std::string text = memo.Text();
+        const std::string edited = text.substr(0, text.find("\r\n"));
+        EXPECT_EQ(edited.find('#'), rowEnd);
+        EXPECT_EQ(edited.size(), row.line.size() + 1);
+        if (!wrapped) {
+            // From there Shift+Home selects back to the line's start.
+            Key(Qt::Key_Home, Qt::ShiftModifier);
+            EXPECT_EQ(Selected(), first + "#");
+            continue;
+        }
+        // On the line's last row End is the line's end.
+        memo.SetText(row.line + "\r\nnext");
+        Key(Qt::Key_Home, Qt::ControlModifier);
+        Key(Qt::Key_Down);
+        while (memo.SelStart() < static_cast<int>(row.line.size()) - 200)
+            Key(Qt::Key_PageDown);
+        for (int i = 0; i < 400 && View()->RowText(0).toStdString() != "next"; ++i) {
+            Key(Qt::Key_End);
+            if (memo.SelStart() == static_cast<int>(row.line.size())) break;
+            Key(Qt::Key_Down);
+        }
+        EXPECT_EQ(memo.SelStart(), static_cast<int>(row.line.size()));
+    }
+}
+
+TEST_F(MemoViewTest, CtrlTabLeavesTheViewWhereTabTypes)
+{
+    TForm form;
+    memo.SetParent(&form);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetBounds(0, 170, 100, 20);
+    form.Show();
+    ProcessEvents();
+    memo.SetText("a");
+    View()->setFocus();
+    ProcessEvents();
+    struct Row
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    } rows[] = {{Qt::Key_Tab, Qt::ControlModifier},
+                {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+                {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier}};
+    for (const Row& row : rows) {
+        View()->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), View());
+        QKeyEvent press(QEvent::KeyPress, row.key, row.mods);
+        QApplication::sendEvent(View(), &press);
+        EXPECT_NE(QApplication::focusWidget(), View()) << row.key << " " << row.mods;
+        EXPECT_EQ(memo.Text(), "a");
+    }
+    View()->setFocus();
+    Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    EXPECT_EQ(QApplication::focusWidget(), View());
+    EXPECT_EQ(memo.Text(), "\ta");
+    memo.SetParent(nullptr);
+}
+
+TEST_F(MemoViewTest, TripleClickSelectsTheLineAndDragsGrowByWholeWordsOrLines)
+{
+    memo.SetWordWrap(false);
+    const int h = View()->RowHeight();
+    (void)h;
+    struct Row
+    {
+        const char* name;
+        int clicks;     // 2 or 3
+        int x, row;     // where
+        int toX, toRow; // dragged to, or -1
+        std::string selected;
+    } rows[] = {
+        {"triple click takes the line and its break", 3, 30, 1, -1, -1, "gamma delta\n"},
+        {"the last line has no break", 3, 10, 2, -1, -1, "epsilon"},
+        {"word drag down", 2, 45, 0, 60, 1, "beta\ngamma delta"},
+        {"word drag up keeps the word", 2, 45, 0, 5, 0, "alpha beta"},
+        {"word drag inside the word", 2, 45, 0, 48, 0, "beta"},
+        {"line drag up", 3, 30, 1, 5, 0, "alpha beta\ngamma delta\n"},
+        {"line drag down", 3, 30, 1, 5, 2, "gamma delta\nepsilon"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        memo.SetText("alpha beta\r\ngamma delta\r\nepsilon");
+        DoubleClickHeld(row.x, RowY(row.row));
+        if (row.clicks == 3) {
+            Release(row.x, RowY(row.row));
+            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, row.x + 1,
+                  RowY(row.row));
+        }
+        int endX = row.x, endY = RowY(row.row);
+        if (row.toRow >= 0) {
+            endX = row.toX;
+            endY = RowY(row.toRow);
+            DragTo(endX, endY);
+        }
+        Release(endX, endY);
+        EXPECT_EQ(Selected(), row.selected);
+    }
+    // A press soon after a double click but far from it is a plain click.
+    memo.SetText("alpha beta\r\ngamma delta\r\nepsilon");
+    DoubleClickHeld(45, RowY(0));
+    Release(45, RowY(0));
+    Click(5, RowY(2));
+    EXPECT_EQ(Selected(), "");
+    EXPECT_EQ(memo.SelStart(), 25);
+}
+
+// Every change of the selection, by mouse or keys, is the primary selection, read only
+// when asked; a middle click pastes it where it is clicked.
+TEST_F(MemoViewTest, SelectionIsThePrimarySelectionAndMiddleClickPastesIt)
+{
+    TMemoView::StandInPrimary = true;
+    const auto primary = [] {
+        ProcessEvents();
+        const QMimeData* data = TMemoView::PrimarySelection();
+        return data == nullptr ? std::string("<none>") : data->text().toStdString();
+    };
+    memo.SetWordWrap(false);
+    const std::string text = "alpha beta\r\ngamma delta\r\nepsilon";
+    struct Row
+    {
+        const char* name;
+        std::function<void()> gesture;
+        std::string selected;
+    } rows[] = {
+        {"Shift+Right", [&] { Key(Qt::Key_Right, Qt::ShiftModifier); }, "a"},
+        {"Shift+Down", [&] { Key(Qt::Key_Down, Qt::ShiftModifier); }, "alpha beta\n"},
+        {"Ctrl+A", [&] { Key(Qt::Key_A, Qt::ControlModifier); },
+         "alpha beta\ngamma delta\nepsilon"},
+        {"double click", [&] { SimDoubleClick(&memo, mbLeft, 0, 45, RowY(0)); }, "beta"},
+        {"drag",
+         [&] {
+             SimMouseDown(&memo, mbLeft, 0, 1, RowY(1));
+             SimMouseMove(&memo, 0, 1000, RowY(2));
+             SimMouseUp(&memo, mbLeft, 0, 1000, RowY(2));
+         },
+         "gamma delta\nepsilon"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        memo.SetText(text);
+        memo.SetSelStart(0);
+        TMemoView::SetPrimarySelection(nullptr);
+        row.gesture();
+        EXPECT_EQ(primary(), row.selected);
+    }
+    // Typing over the selection leaves the primary selection as it was selected.
+    memo.SetText(text);
+    SimDoubleClick(&memo, mbLeft, 0, 45, RowY(0));
+    ProcessEvents();
+    SimTypeText(&memo, "X");
+    EXPECT_EQ(memo.Lines()->Line(0), "alpha X");
+    EXPECT_EQ(primary(), "beta");
+    // A middle click pastes it at the click, once; the caret ends after it.
+    Mouse(QEvent::MouseButtonPress, Qt::MiddleButton, Qt::MiddleButton, 1000, RowY(2));
+    Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, Qt::NoButton, 1000, RowY(2));
+    EXPECT_EQ(memo.Lines()->Line(2), "epsilonbeta");
+    // Another program's selection, with a character cp1251 lacks.
+    auto* other = new QMimeData;
+    other->setText(QString::fromUtf8("1\n日"));
+    TMemoView::SetPrimarySelection(other);
+    Mouse(QEvent::MouseButtonPress, Qt::MiddleButton, Qt::MiddleButton, 1, RowY(1));
+    Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, Qt::NoButton, 1, RowY(1));
+    EXPECT_EQ(memo.Text(), "alpha X\r\n1\r\n?gamma delta\r\nepsilonbeta");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "alpha X\r\ngamma delta\r\nepsilonbeta") << "one step";
+    memo.SetReadOnly(true);
+    Mouse(QEvent::MouseButtonPress, Qt::MiddleButton, Qt::MiddleButton, 1, RowY(1));
+    Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, Qt::NoButton, 1, RowY(1));
+    EXPECT_EQ(memo.Text(), "alpha X\r\ngamma delta\r\nepsilonbeta") << "read-only";
+    TMemoView::SetPrimarySelection(nullptr);
+    TMemoView::StandInPrimary = false;
 }
