@@ -485,3 +485,113 @@ TEST_F(MemoViewTest, SelectionIsThePrimarySelectionAndMiddleClickPastesIt)
     TMemoView::SetPrimarySelection(nullptr);
     TMemoView::StandInPrimary = false;
 }
+
+namespace {
+
+// A drag from another program (or a file manager) over the viewport and dropped at P.
+bool DropOn(QWidget* w, QMimeData* data, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QDragEnterEvent enter(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &move);
+    QDropEvent drop(QPointF(p), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(w, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+TEST_F(MemoViewTest, DroppedTextIsInsertedAndFilesAreLeftToTheWindow)
+{
+    memo.SetWordWrap(false);
+    memo.SetText("alpha beta\r\ngamma");
+    QMimeData text;
+    text.setText(QString::fromUtf8("1\n日"));
+    ASSERT_TRUE(DropOn(View()->viewport(), &text, QPoint(1000, RowY(1))));
+    EXPECT_EQ(memo.Text(), "alpha beta\r\ngamma1\r\n?");
+    EXPECT_EQ(Selected(), "1\n?") << "the dropped text is selected";
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), "alpha beta\r\ngamma") << "one step";
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/capture.log"))});
+    files.setText(QStringLiteral("file:///tmp/capture.log"));
+    EXPECT_FALSE(DropOn(View()->viewport(), &files, QPoint(1000, RowY(1))));
+    memo.SetReadOnly(true);
+    EXPECT_FALSE(DropOn(View()->viewport(), &text, QPoint(1000, RowY(1))));
+    EXPECT_EQ(memo.Text(), "alpha beta\r\ngamma");
+}
+
+// A press in the selection may start a drag of it; released where it was, it is a click.
+TEST_F(MemoViewTest, APressInTheSelectionReleasedInPlacePlacesTheCaret)
+{
+    memo.SetWordWrap(false);
+    memo.SetText("alpha beta\r\ngamma");
+    SimDoubleClick(&memo, mbLeft, 0, 10, RowY(0));
+    ASSERT_EQ(Selected(), "alpha");
+    // Away from the double click, which a press near it would make a triple one.
+    Click(28, RowY(0));
+    EXPECT_EQ(Selected(), "");
+    EXPECT_GT(memo.SelStart(), 1);
+    EXPECT_LT(memo.SelStart(), 5);
+}
+
+// The bar used to count text lines only: a line taller than the view went by in one
+// step, and a view that grew kept blank room below the text with text above it.
+TEST_F(MemoViewTest, ScrollBarStepsThroughATallLineAndAGrownViewShowsNoBlankRows)
+{
+    std::string tall;
+    for (int i = 0; i < 4000; ++i)
+        tall += "w" + std::to_string(i % 1000) + " ";
+    std::string after;
+    for (int i = 0; i < 100; ++i)
+        after += "\r\nz" + std::to_string(i);
+    QScrollBar* bar = View()->verticalScrollBar();
+    struct Row
+    {
+        const char* name;
+        std::string text;
+    } rows[] = {{"tall line last", "a\r\n" + tall},
+                {"tall line in the middle", "a\r\n" + tall + after}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        memo.SetText(row.text);
+        // Arrow clicks: one row each, into and through the tall line.
+        TTextPos last = View()->TopPos();
+        for (int i = 0; i < 30; ++i) {
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            const TTextPos top = View()->TopPos();
+            ASSERT_GT(top, last) << "step " << i;
+            ASSERT_EQ(top.Line, 1u) << "step " << i;
+            last = top;
+        }
+        // Dragging the thumb passes through the middle of the tall line.
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        bool middle = false;
+        for (int value = 0; value <= bar->maximum(); value += std::max(1, bar->maximum() / 200)) {
+            bar->setSliderPosition(value);
+            const TTextPos top = View()->TopPos();
+            middle |=
+                top.Line == 1 && top.Column > tall.size() / 3 && top.Column < tall.size() * 2 / 3;
+        }
+        EXPECT_TRUE(middle);
+        // At the end the last row is at the bottom, also after the view grows.
+        Key(Qt::Key_End, Qt::ControlModifier);
+        const int visible = (View()->viewport()->height() - 2) / View()->RowHeight();
+        EXPECT_EQ(View()->RowsFromTop(1000), visible);
+        memo.SetBounds(0, 0, 240, 400);
+        ProcessEvents();
+        const int grown = (View()->viewport()->height() - 2) / View()->RowHeight();
+        EXPECT_EQ(View()->RowsFromTop(1000), grown);
+        EXPECT_EQ(bar->value(), bar->maximum());
+        const TTextPos before = View()->TopPos();
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        const TTextPos up = View()->TopPos();
+        EXPECT_LT(up, before);
+        EXPECT_EQ(View()->RowsFromTop(1000), grown + 1) << "one row up, not a jump";
+        memo.SetBounds(0, 0, 240, 160);
+        ProcessEvents();
+    }
+}
