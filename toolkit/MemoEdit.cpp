@@ -445,6 +445,8 @@ void TMemoView::ReportEdit()
     // The edit is told first: whoever hears of the caret then reads the new text.
     if (OnEdited) OnEdited();
     if (FBuffer == nullptr) return;
+    // The word or line a double or triple click took is gone with the edit.
+    FUnit = suChar;
     // A handler may have replaced the text.
     FCaret = FBuffer->Clamp(FCaret);
     FAnchor = FBuffer->Clamp(FAnchor);

@@ -83,6 +83,7 @@ void TMemoView::SetReadOnly(bool value)
 void TMemoView::TextReplaced()
 {
     FCaret = FAnchor = FReportedCaret = TTextPos{};
+    FUnit = suChar;
     FGoalX = -1;
     FWidestSeen = 0;
     FPreedit.clear();

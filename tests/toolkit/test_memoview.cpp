@@ -15,6 +15,7 @@
 #include <random>
 
 #include "tests/common/TextModel.h"
+#include "toolkit/CodePage_p.h"
 #include "toolkit/Controls_p.h"
 #include "toolkit/Forms.h"
 #include "toolkit/MemoView_p.h"
@@ -593,5 +594,159 @@ TEST_F(MemoViewTest, ScrollBarStepsThroughATallLineAndAGrownViewShowsNoBlankRows
         EXPECT_EQ(View()->RowsFromTop(1000), grown + 1) << "one row up, not a jump";
         memo.SetBounds(0, 0, 240, 160);
         ProcessEvents();
+    }
+}
+
+// Random gestures against a plain string: after each, the text is what the model
+// predicts (undo and redo only need to give back an earlier text), the caret and anchor
+// are places in it, and no blank room shows below the text while text is above the top.
+TEST_F(MemoViewTest, RandomGesturesKeepTextCaretAndTopValid)
+{
+    const auto offsetOf = [](const std::vector<std::string>& lines, TTextPos p) {
+        size_t offset = 0;
+        for (size_t i = 0; i < p.Line; ++i)
+            offset += lines[i].size() + 2;
+        return offset + p.Column;
+    };
+    const auto lf = [](std::string s) {
+        std::string out;
+        for (size_t i = 0; i < s.size(); ++i)
+            if (s.compare(i, 2, "\r\n") != 0) out += s[i];
+        return out;
+    };
+    std::mt19937 rng(20240611);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (const bool wrap : {true, false}) {
+        for (const int size : {3, 300}) {
+            SCOPED_TRACE(std::string(wrap ? "wrap " : "plain ") + std::to_string(size));
+            memo.SetWordWrap(wrap);
+            memo.SetBounds(0, 0, 240, 160);
+            std::string model;
+            for (int i = 0; i < size; ++i)
+                model += (i ? "\r\n" : "") +
+                         std::string(pick(3) == 0 ? 90 : pick(12), 'a' + i % 26) +
+                         (pick(2) ? " x" : "");
+            memo.SetText(model);
+            std::vector<std::string> history{model};
+            for (int step = 0; step < 600; ++step) {
+                const std::vector<std::string> lines = ModelLines(model);
+                const size_t caret = offsetOf(lines, View()->Caret());
+                const size_t anchor = offsetOf(lines, View()->Anchor());
+                const size_t a = std::min(caret, anchor), b = std::max(caret, anchor);
+                const auto replace = [&](size_t from, size_t to, const std::string& with) {
+                    model = model.substr(0, from) + with + model.substr(to);
+                };
+                const int x = pick(260) - 10, y = pick(180) - 10;
+                const int gesture = pick(17);
+                switch (gesture) {
+                case 0: {
+                    const Qt::Key keys[] = {Qt::Key_End,    Qt::Key_Home,    Qt::Key_Left,
+                                            Qt::Key_Right,  Qt::Key_Up,      Qt::Key_Down,
+                                            Qt::Key_PageUp, Qt::Key_PageDown};
+                    Qt::KeyboardModifiers mods;
+                    if (pick(2)) mods |= Qt::ShiftModifier;
+                    if (pick(4) == 0) mods |= Qt::ControlModifier;
+                    Key(keys[pick(8)], mods);
+                    break;
+                }
+                case 1:
+                    Key(Qt::Key_A, Qt::ControlModifier);
+                    break;
+                case 2:
+                case 3: {
+                    const std::string c(1, "ab #\xE9"[pick(5)]);
+                    SimTypeText(&memo, c);
+                    replace(a, b, c);
+                    break;
+                }
+                case 4:
+                    Key(Qt::Key_Delete);
+                    if (a != b)
+                        replace(a, b, "");
+                    else if (a < model.size())
+                        replace(a, a + (model.compare(a, 2, "\r\n") == 0 ? 2 : 1), "");
+                    break;
+                case 5:
+                    Key(Qt::Key_Backspace);
+                    if (a != b)
+                        replace(a, b, "");
+                    else if (a > 0)
+                        replace(a - (a >= 2 && model.compare(a - 2, 2, "\r\n") == 0 ? 2 : 1), a,
+                                "");
+                    break;
+                case 6: {
+                    const std::string pasted = pick(2) ? "p\nq" : "r\r\ns\rt";
+                    QApplication::clipboard()->setText(QString::fromStdString(pasted));
+                    Key(Qt::Key_V, Qt::ControlModifier);
+                    replace(a, b, ModelNormalise(pasted));
+                    break;
+                }
+                case 7:
+                    QApplication::clipboard()->clear();
+                    Key(Qt::Key_X, Qt::ControlModifier);
+                    if (a != b) {
+                        EXPECT_EQ(QStringToCp1251(QApplication::clipboard()->text()),
+                                  lf(model.substr(a, b - a)));
+                        replace(a, b, "");
+                    }
+                    break;
+                case 8:
+                case 9:
+                    Key(Qt::Key_Z, gesture == 8 ? Qt::ControlModifier
+                                                : Qt::ControlModifier | Qt::ShiftModifier);
+                    EXPECT_NE(std::find(history.begin(), history.end(), memo.Text()),
+                              history.end());
+                    model = memo.Text();
+                    break;
+                case 10:
+                    Click(x, y, pick(3) == 0 ? Qt::ShiftModifier : Qt::NoModifier);
+                    break;
+                case 11:
+                    DoubleClickHeld(x, y);
+                    if (pick(2)) {
+                        Release(x, y);
+                        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, x, y);
+                    }
+                    DragTo(pick(260), pick(180));
+                    Release(pick(260), pick(180));
+                    break;
+                case 12:
+                    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, x, y);
+                    DragTo(pick(260), pick(180));
+                    Release(pick(260), pick(180));
+                    break;
+                case 13:
+                    SimMouseWheel(&memo, pick(7) - 3, 0, 50, 50);
+                    break;
+                case 14:
+                    memo.SetBounds(0, 0, 120 + pick(200), 60 + pick(200));
+                    break;
+                case 15:
+                    View()->verticalScrollBar()->triggerAction(
+                        pick(2) ? QAbstractSlider::SliderSingleStepAdd
+                                : QAbstractSlider::SliderPageStepSub);
+                    break;
+                default:
+                    View()->verticalScrollBar()->setSliderPosition(
+                        pick(View()->verticalScrollBar()->maximum() + 1));
+                    break;
+                }
+                ASSERT_EQ(memo.Text(), model) << "step " << step << " gesture " << gesture;
+                if (history.back() != model) history.push_back(model);
+                const std::vector<std::string> now = ModelLines(model);
+                for (const TTextPos p : {View()->Caret(), View()->Anchor(), View()->TopPos()}) {
+                    ASSERT_LT(p.Line, now.size())
+                        << "step " << step << " gesture " << gesture << " caret "
+                        << View()->Caret().Line << " anchor " << View()->Anchor().Line << " top "
+                        << View()->TopPos().Line;
+                    ASSERT_LE(p.Column, now[p.Line].size()) << "step " << step;
+                }
+                const int visible =
+                    std::max(1, (View()->viewport()->height() - 2) / View()->RowHeight());
+                if (View()->TopPos() != TTextPos{}) {
+                    ASSERT_EQ(View()->RowsFromTop(visible), visible) << "step " << step;
+                }
+            }
+        }
     }
 }
