@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QInputMethod>
 #include <QInputMethodEvent>
@@ -11,6 +13,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextLine>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -41,14 +44,138 @@ TCharClass ClassOf(char c)
     return table[static_cast<uint8_t>(c)];
 }
 
-QString ClipboardText(const std::string& bytes)
+// Text for other programs: LF breaks. The buffer's breaks are CR LF and it holds no
+// other CR, so dropping each CR in one pass is the whole conversion (a replace on the
+// QString costs time quadratic in the breaks).
+QString ClipboardText(std::string bytes)
 {
-    QString text = Cp1251ToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    size_t out = 0;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n')
+            bytes[out++] = bytes[i];
+    bytes.resize(out);
+    return Cp1251ToQString(bytes);
+}
+
+const QString kTextPlain = QStringLiteral("text/plain");
+
+std::unique_ptr<QMimeData>& StandInPrimaryData()
+{
+    static std::unique_ptr<QMimeData> data;
+    return data;
+}
+
+bool HasPrimary()
+{
+    return TMemoView::StandInPrimary || QApplication::clipboard()->supportsSelection();
+}
+
+// A drag of file names is for the window to open, not text for the view.
+bool HasLocalFiles(const QMimeData* data)
+{
+    if (!data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
 } // namespace
+
+// The selected text as the primary selection: read from the buffer only when another
+// program asks, so that selecting costs nothing however much is selected; kept before
+// the buffer changes under it.
+class TSelectionData : public QMimeData
+{
+public:
+    TSelectionData(const TMemoView* view, TTextPos from, TTextPos to)
+        : FView(view), FFrom(from), FTo(to), FRevision(view->FBuffer->Revision())
+    {
+    }
+
+    bool Covers(const TMemoView* view, TTextPos from, TTextPos to) const
+    {
+        return FLazy && FView == view && FFrom == from && FTo == to &&
+               view->FBuffer->Revision() == FRevision;
+    }
+    void Keep()
+    {
+        if (!FLazy) return;
+        const TTextBuffer* buffer = Buffer();
+        if (buffer != nullptr &&
+            buffer->OffsetOf(FTo) - buffer->OffsetOf(FFrom) <= kMaxPrimarySelection)
+            FText = ClipboardText(buffer->TextOf(FFrom, FTo));
+        FLazy = false;
+    }
+    QStringList formats() const override { return {kTextPlain}; }
+    bool hasFormat(const QString& type) const override { return type == kTextPlain; }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType meta) const override
+    {
+        if (type != kTextPlain) return QVariant();
+        if (FLazy) {
+            const TTextBuffer* buffer = Buffer();
+            if (buffer != nullptr) FText = ClipboardText(buffer->TextOf(FFrom, FTo));
+            FLazy = false;
+        }
+        if (meta.id() == QMetaType::QByteArray) return FText.toUtf8();
+        return FText;
+    }
+
+private:
+    const TTextBuffer* Buffer() const
+    {
+        if (FView.isNull() || FView->FBuffer == nullptr || FView->FBuffer->Revision() != FRevision)
+            return nullptr;
+        return FView->FBuffer;
+    }
+
+    QPointer<const TMemoView> FView;
+    TTextPos FFrom;
+    TTextPos FTo;
+    uint64_t FRevision = 0;
+    mutable bool FLazy = true;
+    mutable QString FText;
+};
+
+const QMimeData* TMemoView::PrimarySelection()
+{
+    if (QApplication::clipboard()->supportsSelection())
+        return QApplication::clipboard()->mimeData(QClipboard::Selection);
+    return StandInPrimaryData().get();
+}
+
+void TMemoView::SetPrimarySelection(QMimeData* data)
+{
+    if (QApplication::clipboard()->supportsSelection())
+        QApplication::clipboard()->setMimeData(data, QClipboard::Selection);
+    else
+        StandInPrimaryData().reset(data);
+}
+
+void TMemoView::SchedulePrimary()
+{
+    // Once the selection settles: a held Shift+Down claims it once.
+    if (HasSelection() && HasPrimary() && !FPrimaryTimer.isActive()) FPrimaryTimer.start(0, this);
+}
+
+void TMemoView::ClaimPrimary()
+{
+    FPrimaryTimer.stop();
+    if (FBuffer == nullptr || !HasSelection() || !HasPrimary()) return;
+    const TTextPos from = std::min(FCaret, FAnchor);
+    const TTextPos to = std::max(FCaret, FAnchor);
+    if (!FPrimary.isNull() && PrimarySelection() == FPrimary.data() &&
+        FPrimary->Covers(this, from, to))
+        return;
+    auto* data = new TSelectionData(this, from, to);
+    SetPrimarySelection(data);
+    FPrimary = data;
+}
+
+void TMemoView::KeepPrimary()
+{
+    if (!FPrimary.isNull()) FPrimary->Keep();
+}
 
 bool IsPrintableText(const QString& text)
 {
@@ -69,6 +196,8 @@ void TMemoView::RestartBlink()
     else
         FBlink.stop();
     UpdateCaret();
+    // Every road that changes the selection ends here too.
+    SchedulePrimary();
     // Every road that moves the caret restarts the blink, so this one place reports it.
     if (FCaret != FReportedCaret) {
         FReportedCaret = FCaret;
@@ -90,6 +219,8 @@ void TMemoView::timerEvent(QTimerEvent* e)
         UpdateCaret();
     } else if (e->timerId() == FScrollTimer.timerId()) {
         AutoScroll();
+    } else if (e->timerId() == FPrimaryTimer.timerId()) {
+        ClaimPrimary();
     } else {
         TInputForwarder<QAbstractScrollArea>::timerEvent(e);
     }
@@ -173,14 +304,11 @@ TTextPos TMemoView::WordRight(TTextPos pos) const
     return TTextPos{pos.Line, i};
 }
 
-void TMemoView::SelectWordAt(TTextPos pos)
+std::pair<TTextPos, TTextPos> TMemoView::WordAt(TTextPos pos) const
 {
     pos = FBuffer->Clamp(pos);
     const std::string_view text = FBuffer->Line(pos.Line);
-    if (text.empty()) {
-        SetCaret(pos);
-        return;
-    }
+    if (text.empty()) return {pos, pos};
     const size_t at = std::min(pos.Column, text.size() - 1);
     const TCharClass c = ClassOf(text[at]);
     size_t a = at;
@@ -189,9 +317,48 @@ void TMemoView::SelectWordAt(TTextPos pos)
     size_t b = at;
     while (b < text.size() && ClassOf(text[b]) == c)
         ++b;
-    FAnchor = TTextPos{pos.Line, a};
-    SetCaret(TTextPos{pos.Line, b}, true);
+    return {TTextPos{pos.Line, a}, TTextPos{pos.Line, b}};
+}
+
+std::pair<TTextPos, TTextPos> TMemoView::LineAt(size_t index) const
+{
+    index = std::min(index, FBuffer->LineCount() - 1);
+    if (index + 1 < FBuffer->LineCount()) return {TTextPos{index, 0}, TTextPos{index + 1, 0}};
+    return {TTextPos{index, 0}, TTextPos{index, FBuffer->Line(index).size()}};
+}
+
+void TMemoView::SelectUnit(TUnit unit, TTextPos pos)
+{
+    const auto [from, to] = unit == suLine ? LineAt(pos.Line) : WordAt(pos);
+    FUnit = unit;
+    FUnitFrom = from;
+    FUnitTo = to;
+    FAnchor = from;
+    SetCaret(to, true);
     viewport()->update();
+}
+
+void TMemoView::ExtendTo(TTextPos pos)
+{
+    pos = FBuffer->Clamp(pos);
+    if (FUnit == suChar) {
+        SetCaret(pos, true);
+        return;
+    }
+    // The unit clicked stays selected; the selection grows away from it by whole units.
+    const auto [from, to] = FUnit == suLine ? LineAt(pos.Line) : WordAt(pos);
+    if (pos < FUnitFrom) {
+        FAnchor = FUnitTo;
+        SetCaret(from, true);
+    } else {
+        FAnchor = FUnitFrom;
+        SetCaret(std::max(to, FUnitTo), true);
+    }
+}
+
+bool TMemoView::InSelection(TTextPos pos) const
+{
+    return HasSelection() && std::min(FCaret, FAnchor) <= pos && pos < std::max(FCaret, FAnchor);
 }
 
 // ---- editing
@@ -202,6 +369,7 @@ void TMemoView::Replace(TTextPos from, TTextPos to, std::string_view bytes,
     if (FBuffer == nullptr || FReadOnly) return;
     if (to < from) std::swap(from, to);
     if (from == to && bytes.empty()) return;
+    KeepPrimary();
     const size_t linesBefore = FBuffer->LineCount();
     const bool oneLine = from.Line == to.Line;
     int rowsBefore = -1;
@@ -261,7 +429,9 @@ void TMemoView::Redo()
 void TMemoView::StepHistory(bool (TTextHistory::*step)(TTextBuffer&, TTextPos&))
 {
     TTextPos caret;
-    if (FBuffer == nullptr || FReadOnly || !(FHistory->*step)(*FBuffer, caret)) return;
+    if (FBuffer == nullptr || FReadOnly) return;
+    KeepPrimary();
+    if (!(FHistory->*step)(*FBuffer, caret)) return;
     FCaret = FAnchor = FBuffer->Clamp(caret);
     DropAllLayouts();
     FTop = Clamped(FTop);
@@ -275,6 +445,8 @@ void TMemoView::ReportEdit()
     // The edit is told first: whoever hears of the caret then reads the new text.
     if (OnEdited) OnEdited();
     if (FBuffer == nullptr) return;
+    // The word or line a double or triple click took is gone with the edit.
+    FUnit = suChar;
     // A handler may have replaced the text.
     FCaret = FBuffer->Clamp(FCaret);
     FAnchor = FBuffer->Clamp(FAnchor);
@@ -427,7 +599,7 @@ void TMemoView::MoveCaret(QKeyEvent* e)
         if (ctrl || !FWrap) {
             pos = ctrl ? EndPos() : TTextPos{pos.Line, FBuffer->Line(pos.Line).size()};
         } else {
-            pos = PosInRow(RowOf(pos), 1e9);
+            pos = RowEnd(RowOf(pos));
         }
         break;
     default:
@@ -478,6 +650,7 @@ void TMemoView::keyPressEvent(QKeyEvent* e)
         InsertTyped(QStringLiteral("\r\n"), TTextHistory::hkOther);
         return;
     case Qt::Key_Tab:
+        if (ctrl) break;
         InsertTyped(QStringLiteral("\t"), TTextHistory::hkTyping);
         return;
     case Qt::Key_Left:
@@ -573,13 +746,40 @@ QVariant TMemoView::inputMethodQuery(Qt::InputMethodQuery query) const
 void TMemoView::mousePressEvent(QMouseEvent* e)
 {
     TInputForwarder<QAbstractScrollArea>::mousePressEvent(e);
-    if (FBuffer == nullptr || e->button() != Qt::LeftButton) return;
+    if (FBuffer == nullptr) return;
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::MiddleButton) {
+        PastePrimary(PosAt(p));
+        e->accept();
+        return;
+    }
+    if (e->button() != Qt::LeftButton) return;
     if (!hasFocus()) setFocus(Qt::MouseFocusReason);
     FHistory->EndGroup();
-    FDragPos = e->position().toPoint();
-    SetCaret(PosAt(FDragPos), e->modifiers() & Qt::ShiftModifier);
     FGoalX = -1;
-    FDragging = true;
+    FDragPos = p;
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const TTextPos at = PosAt(p);
+    const bool triple = !shift && FSinceDoubleClick.isValid() &&
+                        FSinceDoubleClick.elapsed() < QApplication::doubleClickInterval() &&
+                        (p - FDoubleClickPos).manhattanLength() < QApplication::startDragDistance();
+    FSinceDoubleClick.invalidate();
+    if (triple) {
+        SelectUnit(suLine, at);
+        FDragging = true;
+    } else if (!shift && InSelection(at)) {
+        // A drag of the selected text, or a click once the button is released.
+        FPressInSelection = true;
+        FPressPos = p;
+    } else {
+        if (!shift) FUnit = suChar;
+        // Shift extends by the unit of the last double or triple click, as it started.
+        if (shift && FUnit != suChar)
+            ExtendTo(at);
+        else
+            SetCaret(at, shift);
+        FDragging = true;
+    }
     e->accept();
 }
 
@@ -587,23 +787,38 @@ void TMemoView::mouseDoubleClickEvent(QMouseEvent* e)
 {
     TInputForwarder<QAbstractScrollArea>::mouseDoubleClickEvent(e);
     if (FBuffer == nullptr || e->button() != Qt::LeftButton) return;
-    SelectWordAt(PosAt(e->position().toPoint()));
-    FDragging = false;
+    FPressInSelection = false;
+    const QPoint p = e->position().toPoint();
+    SelectUnit(suWord, PosAt(p));
+    FDragging = true;
+    FDragPos = p;
+    FSinceDoubleClick.start();
+    FDoubleClickPos = p;
     e->accept();
 }
 
 void TMemoView::mouseMoveEvent(QMouseEvent* e)
 {
     TInputForwarder<QAbstractScrollArea>::mouseMoveEvent(e);
-    if (FBuffer == nullptr || !FDragging || !(e->buttons() & Qt::LeftButton)) return;
-    FDragPos = e->position().toPoint();
+    if (FBuffer == nullptr || !(e->buttons() & Qt::LeftButton)) return;
+    const QPoint p = e->position().toPoint();
+    if (FPressInSelection) {
+        if ((p - FPressPos).manhattanLength() >= QApplication::startDragDistance()) {
+            FPressInSelection = false;
+            StartDrag();
+        }
+        e->accept();
+        return;
+    }
+    if (!FDragging) return;
+    FDragPos = p;
     const bool outside = FDragPos.y() < 0 || FDragPos.y() >= viewport()->height() ||
                          (!FWrap && (FDragPos.x() < 0 || FDragPos.x() >= viewport()->width()));
     if (outside && !FScrollTimer.isActive())
         FScrollTimer.start(50, this);
     else if (!outside)
         FScrollTimer.stop();
-    SetCaret(PosAt(FDragPos), true);
+    ExtendTo(PosAt(FDragPos));
     e->accept();
 }
 
@@ -613,15 +828,149 @@ void TMemoView::mouseReleaseEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton) return;
     FDragging = false;
     FScrollTimer.stop();
-    // What the mouse selected is the X11 primary selection, within reason.
-    QClipboard* clipboard = QApplication::clipboard();
-    if (FBuffer != nullptr && HasSelection() && clipboard->supportsSelection()) {
-        const TTextPos a = std::min(FCaret, FAnchor);
-        const TTextPos b = std::max(FCaret, FAnchor);
-        if (FBuffer->OffsetOf(b) - FBuffer->OffsetOf(a) <= kMaxPrimarySelection)
-            clipboard->setText(ClipboardText(FBuffer->TextOf(a, b)), QClipboard::Selection);
-    }
+    if (FPressInSelection && FBuffer != nullptr) SetCaret(PosAt(FPressPos));
+    FPressInSelection = false;
     e->accept();
+}
+
+void TMemoView::PastePrimary(TTextPos at)
+{
+    if (FReadOnly) return;
+    const QMimeData* data = PrimarySelection();
+    if (data == nullptr || !data->hasText()) return;
+    // Read before the caret moves: the selection may be this view's own.
+    const QString text = data->text();
+    if (text.isEmpty()) return;
+    FHistory->EndGroup();
+    SetCaret(at);
+    InsertTyped(text, TTextHistory::hkOther);
+    FHistory->EndGroup();
+}
+
+// ---- drag and drop
+
+void TMemoView::StartDrag()
+{
+    const TTextPos from = std::min(FCaret, FAnchor);
+    const TTextPos to = std::max(FCaret, FAnchor);
+    auto* data = new QMimeData;
+    data->setText(ClipboardText(FBuffer->TextOf(from, to)));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const uint64_t revision = FBuffer->Revision();
+    FOwnDrag = true;
+    FDroppedHere = false;
+    const Qt::DropAction action =
+        drag->exec(FReadOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction,
+                   FReadOnly ? Qt::CopyAction : Qt::MoveAction);
+    FOwnDrag = false;
+    ShowDropCaret(false);
+    // Moved into another program: the text leaves here, unless it changed meanwhile.
+    if (action == Qt::MoveAction && !FDroppedHere && FBuffer != nullptr &&
+        FBuffer->Revision() == revision && !FReadOnly) {
+        FHistory->EndGroup();
+        Replace(from, to, {}, TTextHistory::hkOther);
+    }
+}
+
+bool TMemoView::AcceptsDrop(const QMimeData* data) const
+{
+    return FBuffer != nullptr && !FReadOnly && data != nullptr && data->hasText() &&
+           !HasLocalFiles(data);
+}
+
+void TMemoView::ShowDropCaret(bool shown, TTextPos pos)
+{
+    if (FDropRect.isValid()) viewport()->update(FDropRect.adjusted(-2, 0, 2, 0));
+    FDropShown = shown;
+    FDropPos = pos;
+    if (!shown) return;
+    const QRect rect = CaretRectAt(pos);
+    if (rect.isValid()) viewport()->update(rect.adjusted(-2, 0, 2, 0));
+}
+
+void TMemoView::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!AcceptsDrop(e->mimeData())) {
+        e->ignore();
+        return;
+    }
+    dragMoveEvent(e);
+}
+
+void TMemoView::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!AcceptsDrop(e->mimeData())) {
+        e->ignore();
+        return;
+    }
+    const TTextPos at = PosAt(e->position().toPoint());
+    ShowDropCaret(true, at);
+    const bool copy = (e->modifiers() & Qt::ControlModifier) || !FOwnDrag;
+    if (copy && (e->possibleActions() & Qt::CopyAction))
+        e->setDropAction(Qt::CopyAction);
+    else if (!copy && (e->possibleActions() & Qt::MoveAction))
+        e->setDropAction(Qt::MoveAction);
+    else
+        e->setDropAction(e->proposedAction());
+    e->accept();
+}
+
+void TMemoView::dragLeaveEvent(QDragLeaveEvent* e)
+{
+    ShowDropCaret(false);
+    e->accept();
+}
+
+void TMemoView::dropEvent(QDropEvent* e)
+{
+    ShowDropCaret(false);
+    if (!AcceptsDrop(e->mimeData())) {
+        e->ignore();
+        return;
+    }
+    const bool copy = (e->modifiers() & Qt::ControlModifier) || !FOwnDrag;
+    if (!hasFocus()) setFocus(Qt::OtherFocusReason);
+    Drop(PosAt(e->position().toPoint()), e->mimeData(), copy);
+    e->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+    e->accept();
+}
+
+void TMemoView::Drop(TTextPos at, const QMimeData* data, bool copy)
+{
+    at = FBuffer->Clamp(at);
+    FDroppedHere = FOwnDrag;
+    const TTextPos from = std::min(FCaret, FAnchor);
+    const TTextPos to = std::max(FCaret, FAnchor);
+    // Onto itself: nothing to move.
+    if (FOwnDrag && from <= at && at <= to) {
+        SetCaret(at);
+        return;
+    }
+    FHistory->EndGroup();
+    if (!FOwnDrag || copy) {
+        const std::string bytes = QStringToCp1251(SanitizeForCp1251(data->text()));
+        Replace(at, at, bytes, TTextHistory::hkOther);
+        FHistory->EndGroup();
+        // The dropped text stays selected.
+        FAnchor = at;
+        SetCaret(FCaret, true);
+        return;
+    }
+    // A move is one replacement of the stretch from the text to the drop place, so
+    // that it is one step to undo.
+    const std::string moved = FBuffer->TextOf(from, to);
+    size_t start = 0;
+    if (at < from) {
+        start = FBuffer->OffsetOf(at);
+        Replace(at, to, moved + FBuffer->TextOf(at, from), TTextHistory::hkOther);
+    } else {
+        start = FBuffer->OffsetOf(from) + FBuffer->OffsetOf(at) - FBuffer->OffsetOf(to);
+        Replace(from, at, FBuffer->TextOf(to, at) + moved, TTextHistory::hkOther);
+    }
+    FHistory->EndGroup();
+    FAnchor = FBuffer->PosOf(start);
+    SetCaret(FBuffer->PosOf(start + moved.size()), true);
 }
 
 void TMemoView::AutoScroll()
@@ -637,7 +986,7 @@ void TMemoView::AutoScroll()
     else if (y >= viewport()->height())
         ScrollRows(std::min(10, 1 + (y - viewport()->height()) / FRowHeight));
     const QPoint inside(FDragPos.x(), std::clamp(y, 0, std::max(0, viewport()->height() - 1)));
-    SetCaret(PosAt(inside), true);
+    ExtendTo(PosAt(inside));
     if (!FWrap) {
         QScrollBar* hbar = horizontalScrollBar();
         if (FDragPos.x() < 0)

@@ -36,6 +36,9 @@ TMemoView::TMemoView(TControlPrivate* priv, TTextBuffer* buffer, TTextHistory* h
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     viewport()->setMouseTracking(true);
+    viewport()->setAcceptDrops(true);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { BarAction(action); });
     UpdateMetrics();
     UpdateScrollRange();
 }
@@ -44,6 +47,7 @@ TMemoView::~TMemoView() = default;
 
 void TMemoView::Detach()
 {
+    if (FBuffer != nullptr) KeepPrimary();
     FBuffer = nullptr;
     FHistory = nullptr;
     FLayouts.clear();
@@ -79,6 +83,7 @@ void TMemoView::SetReadOnly(bool value)
 void TMemoView::TextReplaced()
 {
     FCaret = FAnchor = FReportedCaret = TTextPos{};
+    FUnit = suChar;
     FGoalX = -1;
     FWidestSeen = 0;
     FPreedit.clear();
@@ -270,13 +275,39 @@ TTextPos TMemoView::PosInRow(const TRow& row, qreal x)
         sub = 0;
     }
     const QTextLine line = LayoutOf(row.Line, slice).lineAt(sub);
-    int column = line.xToCursor(std::max<qreal>(0, x));
+    // Past the text the place is the row's end: asking Qt would overflow its fixed
+    // point arithmetic for a large x.
+    int column = x >= line.naturalTextWidth() ? line.textStart() + line.textLength()
+                                              : line.xToCursor(std::max<qreal>(0, x));
     // A wrapped row's end is the next row's start: stay on this row, before its last
     // character (the space the wrap broke at).
     if (FWrap && column == line.textStart() + line.textLength() && column > line.textStart() &&
         !LastRowOfLine(TRow{row.Line, slice, sub}))
         --column;
     return TTextPos{row.Line, SliceStart(slice) + static_cast<size_t>(column)};
+}
+
+TTextPos TMemoView::RowEnd(const TRow& row)
+{
+    if (!FWrap) return TTextPos{row.Line, FBuffer->Line(row.Line).size()};
+    const QTextLine line = LayoutOf(row.Line, row.Slice).lineAt(row.Sub);
+    int column = line.textStart() + line.textLength();
+    if (column > line.textStart() && !LastRowOfLine(row)) --column;
+    return TTextPos{row.Line, SliceStart(row.Slice) + static_cast<size_t>(column)};
+}
+
+TTextPos TMemoView::TopPos()
+{
+    if (FBuffer == nullptr) return TTextPos{};
+    const TRow top = Clamped(FTop);
+    if (!FWrap) return TTextPos{top.Line, 0};
+    const QTextLine line = LayoutOf(top.Line, top.Slice).lineAt(top.Sub);
+    return TTextPos{top.Line, SliceStart(top.Slice) + static_cast<size_t>(line.textStart())};
+}
+
+int TMemoView::RowsFromTop(int limit)
+{
+    return FBuffer == nullptr ? 0 : RowsFrom(Clamped(FTop), limit);
 }
 
 TTextPos TMemoView::PosAt(QPoint p)
@@ -289,13 +320,13 @@ TTextPos TMemoView::PosAt(QPoint p)
     return PosInRow(row, p.x() - kMargin + hs);
 }
 
-QRect TMemoView::CaretRect()
+QRect TMemoView::CaretRectAt(TTextPos pos)
 {
     if (FBuffer == nullptr) return QRect();
-    const int index = RowIndex(RowOf(FCaret), VisibleRows() + 1);
+    const int index = RowIndex(RowOf(pos), VisibleRows() + 1);
     if (index < 0) return QRect();
     const qreal hs = FWrap ? 0 : horizontalScrollBar()->value();
-    const int x = static_cast<int>(kMargin + XOf(FCaret) - hs);
+    const int x = static_cast<int>(kMargin + XOf(pos) - hs);
     return QRect(x, kTopMargin + index * FRowHeight, 1, FRowHeight);
 }
 
@@ -333,39 +364,25 @@ void TMemoView::DropAllLayouts()
 void TMemoView::UpdateScrollRange()
 {
     const int rows = VisibleRows();
-    size_t maxTop = 0;
     if (FBuffer != nullptr) {
-        const size_t lines = FBuffer->LineCount();
-        // The highest top line from which the rest of the text fits in the view; found
-        // from the end, so only the last screenful is laid out.
-        size_t first = lines;
-        int used = 0;
-        while (first > 0) {
-            const size_t line = first - 1;
-            int need = 1;
-            if (FWrap) {
-                const size_t slices = SliceCount(line);
-                // A line of several slices is taller than any view worth counting
-                // for; the rows below it are reached by scrolling rows.
-                if (slices > 1) break;
-                need = 0;
-                for (size_t s = 0; s < slices; ++s)
-                    need += SubRows(line, s);
-            }
-            if (used + need > rows) break;
-            used += need;
-            first = line;
+        // The top row from which the last row is at the bottom of the view; found from
+        // the end, so only the last screenful is laid out.
+        const size_t last = FBuffer->LineCount() - 1;
+        TRow top{last, 0, 0};
+        if (FWrap) {
+            top.Slice = SliceCount(last) - 1;
+            top.Sub = SubRows(last, top.Slice) - 1;
         }
-        maxTop = first >= lines ? lines - 1 : first;
+        for (int i = 1; i < rows && PrevRow(top); ++i) {
+        }
+        FMaxTop = top;
+        // A view that grew shows no room below the text while text is above it.
+        FTop = std::min(Clamped(FTop), FMaxTop);
     }
-    FSyncingBar = true;
-    QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, static_cast<int>(std::min<size_t>(maxTop, INT_MAX)));
-    bar->setPageStep(rows);
-    bar->setSingleStep(1);
-    bar->setValue(static_cast<int>(std::min<size_t>(FTop.Line, INT_MAX)));
+    SyncBar();
     QScrollBar* hbar = horizontalScrollBar();
     const int width = viewport()->width();
+    FSyncingBar = true;
     hbar->setRange(0, FWrap ? 0
                             : std::max(0, static_cast<int>(FWidestSeen) + 2 * kMargin + 1 - width));
     hbar->setPageStep(std::max(1, width));
@@ -373,23 +390,117 @@ void TMemoView::UpdateScrollRange()
     FSyncingBar = false;
 }
 
+int TMemoView::LineUnits(size_t line)
+{
+    if (!FWrap) return 1;
+    const size_t slices = SliceCount(line);
+    if (slices == 1) return SubRows(line, 0);
+    return static_cast<int>(std::min<size_t>(slices * kSliceUnits, INT_MAX / 4));
+}
+
+int TMemoView::UnitOf(const TRow& row)
+{
+    if (!FWrap) return 0;
+    if (SliceCount(row.Line) == 1) return row.Sub;
+    const int n = SubRows(row.Line, row.Slice);
+    const size_t unit = row.Slice * kSliceUnits + (row.Sub * kSliceUnits + n - 1) / n;
+    return static_cast<int>(std::min<size_t>(unit, INT_MAX / 4));
+}
+
+TMemoView::TRow TMemoView::RowOfUnit(size_t line, int unit)
+{
+    if (!FWrap || unit <= 0) return TRow{line, 0, 0};
+    const size_t slices = SliceCount(line);
+    if (slices == 1) return TRow{line, 0, std::min(unit, SubRows(line, 0) - 1)};
+    const size_t slice = std::min(static_cast<size_t>(unit / kSliceUnits), slices - 1);
+    const int n = SubRows(line, slice);
+    return TRow{line, slice, std::min(n - 1, unit % kSliceUnits * n / kSliceUnits)};
+}
+
+int TMemoView::ValueOf(const TRow& row)
+{
+    const size_t expanded[2] = {std::min(FTop.Line, FMaxTop.Line),
+                                std::max(FTop.Line, FMaxTop.Line)};
+    const size_t count = expanded[0] == expanded[1] ? 1 : 2;
+    size_t value = row.Line;
+    for (size_t i = 0; i < count; ++i) {
+        if (expanded[i] < row.Line) value += static_cast<size_t>(LineUnits(expanded[i]) - 1);
+        if (expanded[i] == row.Line) value += static_cast<size_t>(UnitOf(row));
+    }
+    return static_cast<int>(std::min<size_t>(value, INT_MAX));
+}
+
+TMemoView::TRow TMemoView::RowOfValue(int value)
+{
+    const size_t expanded[2] = {std::min(FTop.Line, FMaxTop.Line),
+                                std::max(FTop.Line, FMaxTop.Line)};
+    const size_t count = expanded[0] == expanded[1] ? 1 : 2;
+    size_t v = static_cast<size_t>(std::max(0, value));
+    for (size_t i = 0; i < count; ++i) {
+        if (v < expanded[i]) break;
+        const size_t units = static_cast<size_t>(LineUnits(expanded[i]));
+        if (v < expanded[i] + units)
+            return RowOfUnit(expanded[i], static_cast<int>(v - expanded[i]));
+        v -= units - 1;
+    }
+    return TRow{v, 0, 0};
+}
+
+void TMemoView::SyncBar()
+{
+    FSyncingBar = true;
+    QScrollBar* bar = verticalScrollBar();
+    if (FBuffer != nullptr) {
+        bar->setRange(0, ValueOf(FMaxTop));
+        bar->setValue(ValueOf(FTop));
+    } else {
+        bar->setRange(0, 0);
+    }
+    bar->setPageStep(VisibleRows());
+    bar->setSingleStep(1);
+    FSyncingBar = false;
+}
+
+void TMemoView::BarAction(int action)
+{
+    // The bar's arrows and page clicks step by rows, as the keys do, whatever a value
+    // of the bar stands for.
+    int rows = 0;
+    const int page = std::max(1, VisibleRows() - 1);
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        rows = 1;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        rows = -1;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        rows = page;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        rows = -page;
+        break;
+    default:
+        return;
+    }
+    if (FBuffer != nullptr) ScrollRows(rows);
+    // The bar applies its own step after this: let it apply where the rows led.
+    verticalScrollBar()->setSliderPosition(verticalScrollBar()->value());
+}
+
 void TMemoView::SetTop(TRow row)
 {
-    FTop = Clamped(row);
-    FSyncingBar = true;
-    verticalScrollBar()->setValue(static_cast<int>(std::min<size_t>(FTop.Line, INT_MAX)));
-    FSyncingBar = false;
+    FTop = std::min(Clamped(row), Clamped(FMaxTop));
+    SyncBar();
     viewport()->update();
 }
 
 void TMemoView::scrollContentsBy(int, int dy)
 {
     if (FBuffer == nullptr) return;
-    if (!FSyncingBar && dy != 0)
-        FTop = Clamped(TRow{static_cast<size_t>(verticalScrollBar()->value()), 0, 0});
+    if (!FSyncingBar && dy != 0) SetTop(RowOfValue(verticalScrollBar()->value()));
     viewport()->update();
 }
-
 void TMemoView::ScrollRows(int rows)
 {
     TRow top = Clamped(FTop);
@@ -512,6 +623,11 @@ void TMemoView::paintEvent(QPaintEvent* e)
             FLastCaretRect = caret;
         }
     }
+    FDropRect = QRect();
+    if (FDropShown) {
+        FDropRect = CaretRectAt(FDropPos);
+        if (FDropRect.isValid()) painter.fillRect(FDropRect, palette().color(QPalette::Text));
+    }
     if (!FPreedit.isEmpty()) {
         const QRect caret = CaretRect();
         if (caret.isValid()) {
@@ -546,7 +662,14 @@ bool TMemoView::event(QEvent* e)
     switch (e->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(e);
-        // A tab is text here, not a step to the next control.
+        // A tab is text here, not a step to the next control; Ctrl+Tab is the step.
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && (key->modifiers() & Qt::ControlModifier) &&
+            !(key->modifiers() & Qt::AltModifier)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab &&
+                               !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
         if (key->key() == Qt::Key_Tab &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             keyPressEvent(key);

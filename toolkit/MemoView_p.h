@@ -5,6 +5,8 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTextLayout>
 #include <functional>
 #include <map>
@@ -15,7 +17,9 @@
 #include "toolkit/TextBuffer.h"
 
 class QMenu;
+class QMimeData;
 class QPainter;
+class TSelectionData;
 
 // Text that typing may put in: no control characters.
 bool IsPrintableText(const QString& text);
@@ -60,6 +64,16 @@ public:
     QString RowText(int row);
     int RowHeight() const { return FRowHeight; }
     int FirstVisibleLine() const { return static_cast<int>(FTop.Line); }
+    // Where the top row begins, and how many rows there are from it down (at most Limit).
+    TTextPos TopPos();
+    int RowsFromTop(int limit);
+
+    // The X11 primary selection where the platform has one. With StandInPrimary set
+    // (platforms without one, tests) the views share a selection of their own instead.
+    static inline bool StandInPrimary = false;
+    static const QMimeData* PrimarySelection();
+    // Takes Data.
+    static void SetPrimarySelection(QMimeData* data);
 
     // After every edit by the user, before the caret's report of the same edit.
     std::function<void()> OnEdited;
@@ -84,8 +98,16 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
+    friend class TSelectionData;
+    // What a drag with the mouse button held extends the selection by.
+    enum TUnit : uint8_t { suChar, suWord, suLine };
+
     // Undo or redo one step of the history, the caret where the step leaves it.
     void StepHistory(bool (TTextHistory::*step)(TTextBuffer&, TTextPos&));
     // A visual row: a wrapped piece of slice Slice of line Line (always 0 without wrap,
@@ -114,13 +136,17 @@ private:
     // Rows from the top to Row, or -1 when Row is above the top or Limit rows below.
     int RowIndex(TRow row, int limit);
     TTextPos PosInRow(const TRow& row, qreal x);
+    // Where End puts the caret on Row: after its last character, or before it when the
+    // next row of the same line begins there (that place shows on the next row).
+    TTextPos RowEnd(const TRow& row);
     qreal XOf(TTextPos pos);
     // X of a slice's left edge in its line when lines do not wrap.
     qreal SliceX(size_t line, size_t slice);
     TTextPos PosAt(QPoint p);
     int VisibleRows() const;
     int TextWidth() const;
-    QRect CaretRect();
+    QRect CaretRect() { return CaretRectAt(FCaret); }
+    QRect CaretRectAt(TTextPos pos);
 
     void Edited(const TTextChange& change, int rowsBefore);
     // After an edit: OnEdited, then the caret shown and reported.
@@ -130,6 +156,17 @@ private:
     void DropLayouts(size_t fromLine, size_t toLine);
     void DropAllLayouts();
     void UpdateScrollRange();
+    // The vertical bar counts text lines, except that the top line and the last
+    // screenful's top line count their rows too, so that the bar moves through a line
+    // taller than the view. Rows of a line of several slices count kSliceUnits a slice.
+    static constexpr int kSliceUnits = 1024;
+    int LineUnits(size_t line);
+    int UnitOf(const TRow& row);
+    TRow RowOfUnit(size_t line, int unit);
+    int ValueOf(const TRow& row);
+    TRow RowOfValue(int value);
+    void SyncBar();
+    void BarAction(int action);
     void SetTop(TRow row);
     void ScrollRows(int rows);
     void EnsureCaretVisible();
@@ -138,7 +175,23 @@ private:
     void UpdateCaret();
     TTextPos WordLeft(TTextPos pos) const;
     TTextPos WordRight(TTextPos pos) const;
-    void SelectWordAt(TTextPos pos);
+    // The word (or run of spaces or of other characters) at Pos.
+    std::pair<TTextPos, TTextPos> WordAt(TTextPos pos) const;
+    // Line Index with its break, when it has one.
+    std::pair<TTextPos, TTextPos> LineAt(size_t index) const;
+    void SelectUnit(TUnit unit, TTextPos pos);
+    // The mouse is at Pos with the button held: the selection grows by FUnit.
+    void ExtendTo(TTextPos pos);
+    bool InSelection(TTextPos pos) const;
+    void SchedulePrimary();
+    void ClaimPrimary();
+    // Before an edit: primary selection text that reads this buffer lazily is taken now.
+    void KeepPrimary();
+    void PastePrimary(TTextPos at);
+    void StartDrag();
+    bool AcceptsDrop(const QMimeData* data) const;
+    void ShowDropCaret(bool shown, TTextPos pos = {});
+    void Drop(TTextPos at, const QMimeData* data, bool copy);
     void AutoScroll();
     void UpdateMetrics();
     void DrawRow(QPainter& painter, const TRow& row, int y, qreal& widest);
@@ -170,6 +223,28 @@ private:
     QBasicTimer FScrollTimer;
     bool FDragging = false;
     QPoint FDragPos;
+    TUnit FUnit = suChar;
+    // The word or line a double or triple click selected: it stays selected while the
+    // mouse extends.
+    TTextPos FUnitFrom;
+    TTextPos FUnitTo;
+    // Since the last double click, and where it was: a press soon after near it is a
+    // triple click.
+    QElapsedTimer FSinceDoubleClick;
+    QPoint FDoubleClickPos;
+    // A press inside the selection: a drag of the text if the mouse moves far enough,
+    // else a click.
+    bool FPressInSelection = false;
+    QPoint FPressPos;
+    // A drag of our own text is running; whether it was dropped here.
+    bool FOwnDrag = false;
+    bool FDroppedHere = false;
+    bool FDropShown = false;
+    TTextPos FDropPos;
+    QRect FDropRect;
+    QBasicTimer FPrimaryTimer;
+    QPointer<TSelectionData> FPrimary;
+    TRow FMaxTop;
     int FWheelRest = 0;
     QString FPreedit;
     QRect FLastCaretRect;
