@@ -4,7 +4,7 @@
 # chart, type a line into the text view, load again, answer "save changes?" with Yes, type a
 # file name into the save dialog, and compare the saved bytes. Then, on a 3000-line log:
 # select all, type, undo and save (bytes compared); End; a triple-click copied; a
-# middle-click pasting the primary selection. Uses build/logview; skips when Xvfb cannot start.
+# middle-click pasting the primary selection; a line dragged to move it, and undone. Uses build/logview; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
@@ -189,5 +189,21 @@ xdotool click 1
 xdotool key ctrl+Home shift+End ctrl+c
 sleep 0.3
 [ "$(xclip -o -selection clipboard)" = "777:10:0#" ] || fail "a middle-click pasted \"$(xclip -o -selection clipboard)\""
+
+# The selected first line dragged a few rows down moves there, as one step to undo.
+xdotool key ctrl+Home shift+End
+at "$W" $((TX + 12)) $TY
+xdotool mousedown 1
+for dy in 5 10 20 30 40; do xdotool mousemove --window "$W" $TX $((TY + dy)); sleep 0.1; done
+xdotool mouseup 1
+sleep 0.5
+xdotool key ctrl+Home shift+Down shift+Down shift+Down shift+Down shift+Down ctrl+c
+sleep 0.3
+MOVED=$(xclip -o -selection clipboard)
+[ -z "$(printf '%s\n' "$MOVED" | head -n 1)" ] || fail "the dragged line did not leave: \"$MOVED\""
+[ "$(printf '%s\n' "$MOVED" | grep -c '777:10:0#')" = 1 ] || fail "the dragged line did not arrive: \"$MOVED\""
+xdotool key ctrl+z ctrl+Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "777:10:0#" ] || fail "undo did not take the move back"
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
 echo "e2e: 2 passed, 0 failed"
