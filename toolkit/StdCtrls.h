@@ -114,7 +114,7 @@ public:
     // equals the current text puts it (up to a NUL byte) into the view with one
     // OnChange. EFOpenError when the file cannot be read; "Text exceeds memo
     // capacity" (the view left empty) when it is longer than the memo's MaxLength.
-    // FileName is cp1251.
+    // FileName is the file system's own bytes, never cp1251.
     void LoadFromFile(const std::string& fileName);
     // Writes the whole text as cp1251 bytes, atomically: a temporary file beside the
     // target renamed over it. Anything but a regular file as target, and every

@@ -6,51 +6,14 @@
 #include <functional>
 #include <limits>
 
-namespace {
+#include "toolkit/LineBreaks.h"
 
-// Lone CR, lone LF and CR LF all become CR LF.
-std::string NormaliseBreaks(std::string_view in)
-{
-    std::string out;
-    out.reserve(in.size() + in.size() / 8 + 2);
-    size_t i = 0;
-    while (i < in.size()) {
-        size_t j = i;
-        while (j < in.size() && in[j] != '\r' && in[j] != '\n')
-            ++j;
-        out.append(in.data() + i, j - i);
-        if (j == in.size()) break;
-        out += "\r\n";
-        i = j + (in[j] == '\r' && j + 1 < in.size() && in[j + 1] == '\n' ? 2 : 1);
-    }
-    return out;
-}
+namespace {
 
 bool HasBreakChar(std::string_view text)
 {
     return !text.empty() && (std::memchr(text.data(), '\n', text.size()) != nullptr ||
                              std::memchr(text.data(), '\r', text.size()) != nullptr);
-}
-
-// CR bytes in Text, eight at a time: a text is all CR LF when it has as many CRs as LFs
-// and every LF follows a CR.
-size_t CountCR(std::string_view text)
-{
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    size_t count = 0;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, text.data() + i, 8);
-        const uint64_t x = w ^ (kOnes * '\r');
-        // High bit set in every byte of X that is not zero.
-        const uint64_t nonZero = ((x & kLow7) + kLow7) | x;
-        count += static_cast<size_t>(std::popcount(~nonZero & ~kLow7));
-    }
-    for (; i < text.size(); ++i)
-        count += text[i] == '\r';
-    return count;
 }
 
 bool PointsInto(std::string_view view, const std::string& s)
@@ -84,7 +47,7 @@ void TTextBuffer::Assign(std::string text)
         const size_t n = text.size();
         blocks.clear();
         starts.clear();
-        size_t begin = 0, p = 0, lfs = 0;
+        size_t begin = 0, p = 0;
         bool lone = false;
         auto emit = [&](size_t end) {
             TBlock& b = blocks.emplace_back();
@@ -105,14 +68,13 @@ void TTextBuffer::Assign(std::string text)
             }
             starts.push_back(static_cast<uint32_t>(p - begin));
             if (!nl) break;
-            ++lfs;
             p = end;
         }
-        if (!lone && (normalised || CountCR(text) == lfs)) {
+        if (!lone && (normalised || HasOnlyCrLf(text))) {
             emit(n);
             break;
         }
-        text = NormaliseBreaks(text);
+        text = NormaliseLineBreaks(text);
         normalised = true;
     }
     std::string().swap(text);
@@ -254,7 +216,7 @@ TTextPos TTextBuffer::Replace(TTextPos from, TTextPos to, std::string_view text)
     for (size_t i = 0; !copy && !text.empty() && i < FBlocks.size(); ++i)
         copy = PointsInto(text, FBlocks[i].Text);
     if (copy) {
-        own = HasBreakChar(text) ? NormaliseBreaks(text) : std::string(text);
+        own = HasBreakChar(text) ? NormaliseLineBreaks(text) : std::string(text);
         text = own;
     }
 

@@ -13,56 +13,6 @@
 
 #include "toolkit/SysUtils.h"
 
-bool TLineBreakNormaliser::Feed(const char* data, size_t size)
-{
-    // The first CR, LF or NUL from P on, eight bytes at a time; the text between them is
-    // copied in runs.
-    auto special = [](const char* p, size_t n) {
-        constexpr unsigned long long kOnes = 0x0101010101010101ull;
-        constexpr unsigned long long kHigh = 0x8080808080808080ull;
-        auto zeroBytes = [](unsigned long long v) { return (v - kOnes) & ~v & kHigh; };
-        size_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            unsigned long long w;
-            __builtin_memcpy(&w, p + i, 8);
-            const unsigned long long hits =
-                zeroBytes(w) | zeroBytes(w ^ (kOnes * '\r')) | zeroBytes(w ^ (kOnes * '\n'));
-            if (hits) return i + static_cast<size_t>(__builtin_ctzll(hits)) / 8;
-        }
-        while (i < n && p[i] != '\r' && p[i] != '\n' && p[i] != '\0')
-            ++i;
-        return i;
-    };
-    size_t i = 0;
-    if (FPendingCR && size > 0) {
-        FOut += "\r\n";
-        FPendingCR = false;
-        if (data[0] == '\n') i = 1;
-    }
-    while (i < size) {
-        const size_t j = i + special(data + i, size - i);
-        FOut.append(data + i, j - i);
-        if (j == size) break;
-        if (data[j] == '\0') {
-            FStopped = true;
-            return false;
-        }
-        if (data[j] == '\r' && j + 1 == size) {
-            FPendingCR = true;
-            break;
-        }
-        FOut += "\r\n";
-        i = j + (data[j] == '\r' && data[j + 1] == '\n' ? 2 : 1);
-    }
-    return true;
-}
-
-void TLineBreakNormaliser::Finish()
-{
-    if (FPendingCR) FOut += "\r\n";
-    FPendingCR = false;
-}
-
 namespace {
 
 // Closes a descriptor on every way out.

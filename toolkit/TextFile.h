@@ -7,23 +7,7 @@
 #include <string_view>
 #include <vector>
 
-// Line breaks as the text view keeps them: CR LF stays, a lone LF or lone CR becomes
-// CR LF. Stops at the first NUL (Stopped tells); a CR just before it is a lone CR.
-class TLineBreakNormaliser
-{
-public:
-    explicit TLineBreakNormaliser(std::string& out) : FOut(out) {}
-
-    // False once a NUL was met; the rest of the input is not wanted.
-    bool Feed(const char* data, size_t size);
-    void Finish();
-    bool Stopped() const { return FStopped; }
-
-private:
-    std::string& FOut;
-    bool FPendingCR = false;
-    bool FStopped = false;
-};
+#include "toolkit/LineBreaks.h"
 
 struct TLoadedText
 {
