@@ -410,16 +410,18 @@ void TSeriesBatch::End() noexcept
         std::vector<uint32_t> order(n);
         for (std::size_t i = 0; i < n; ++i)
             order[i] = static_cast<uint32_t>(i);
-        const double* run = xs.data() + start;
-        std::stable_sort(order.begin(), order.end(), [run, ascending](uint32_t a, uint32_t b) {
-            return ascending ? run[a] < run[b] : run[a] > run[b];
+        xs.Visit([&](const auto& values) {
+            const auto run = [&](uint32_t k) { return values[start + k]; };
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+                return ascending ? run(a) < run(b) : run(a) > run(b);
+            });
         });
         std::vector<double> moved(n);
         for (TValueBuffer* column : {&xs, &ys}) {
-            double* values = column->data() + start;
             for (std::size_t i = 0; i < n; ++i)
-                moved[i] = values[order[i]];
-            std::copy(moved.begin(), moved.end(), values);
+                moved[i] = (*column)[start + order[i]];
+            for (std::size_t i = 0; i < n; ++i)
+                column->Store(start + i, moved[i]);
         }
     } catch (const std::bad_alloc&) {
         // No room for the sort's index: AddPoint's own rule, in place.
@@ -428,8 +430,8 @@ void TSeriesBatch::End() noexcept
             std::size_t i = j;
             while (i > start && (ascending ? xs[i - 1] > v : xs[i - 1] < v))
                 --i;
-            std::rotate(xs.begin() + i, xs.begin() + j, xs.begin() + j + 1);
-            std::rotate(ys.begin() + i, ys.begin() + j, ys.begin() + j + 1);
+            xs.Rotate(i, j, j + 1);
+            ys.Rotate(i, j, j + 1);
         }
     }
     FSeries.FXValues->Modified();

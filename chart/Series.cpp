@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "chart/StoreChanged.h"
@@ -56,10 +57,19 @@ bool ClipToDrawableRange(long double& x0, long double& y0, long double& x1, long
 // take that as the same). Pairs of values per instruction, two pairs in flight: this loop
 // sees every point of a dense series. Scaled is false for a multiplier of 1, which changes
 // no value.
-template <bool Scaled>
-void ScanValues(const double* v, int from, int to, double multiplier, double& low, double& high,
+template <bool Scaled, class V>
+void ScanValues(const V& v, int from, int to, double multiplier, double& low, double& high,
                 double& sum)
 {
+    if constexpr (!Scaled && std::is_same_v<V, TValueBuffer::TBitView>) {
+        // Values 0 and 1 only: the same extremes and (exact, integer) sum from a count.
+        const auto ones = static_cast<double>(v.CountOnes(static_cast<std::size_t>(from),
+                                                          static_cast<std::size_t>(to)));
+        low = ones == to - from + 1 ? 1 : 0;
+        high = ones > 0 ? 1 : 0;
+        sum = ones;
+        return;
+    }
     const TDoublePair scale = {multiplier, multiplier};
     const double first = Scaled ? v[from] * multiplier : v[from];
     TDoublePair lowA = {first, first};
@@ -72,8 +82,13 @@ void ScanValues(const double* v, int from, int to, double multiplier, double& lo
     for (; k + 3 <= to; k += 4) {
         TDoublePair a;
         TDoublePair b;
-        std::memcpy(&a, v + k, sizeof a);
-        std::memcpy(&b, v + k + 2, sizeof b);
+        if constexpr (std::is_same_v<V, const double*>) {
+            std::memcpy(&a, v + k, sizeof a);
+            std::memcpy(&b, v + k + 2, sizeof b);
+        } else {
+            a = TDoublePair{static_cast<double>(v[k]), static_cast<double>(v[k + 1])};
+            b = TDoublePair{static_cast<double>(v[k + 2]), static_cast<double>(v[k + 3])};
+        }
         if constexpr (Scaled) {
             a *= scale;
             b *= scale;
@@ -556,10 +571,12 @@ bool TCustomSeries::ColumnSpan(int index, int runEnd, int& spanLow, int& spanHig
         double lowValue = 0;
         double highValue = 0;
         double sum = 0;
-        if (multiplier == 1)
-            ScanValues<false>(ys.data(), index, before, multiplier, lowValue, highValue, sum);
-        else
-            ScanValues<true>(ys.data(), index, before, multiplier, lowValue, highValue, sum);
+        ys.Visit([&](const auto& v) {
+            if (multiplier == 1)
+                ScanValues<false>(v, index, before, multiplier, lowValue, highValue, sum);
+            else
+                ScanValues<true>(v, index, before, multiplier, lowValue, highValue, sum);
+        });
         // NaN and infinities map to the axis centre and are no extremes: PaintPoint judges
         // those points.
         if (!std::isfinite(sum)) return false;

@@ -1,192 +1,390 @@
-// Contiguous storage of doubles for the chart's value lists. Small contents live on the heap,
-// large ones in anonymous mappings grown in fixed steps, so the room held beyond the contents
-// stays below a small constant instead of a share of the size (a range kept by clear() aside).
+// Contiguous storage of a value list's values in the narrowest form that holds every one of them
+// exactly: a bit per value while all are +0.0 or 1.0, a 32-bit integer while all are integers
+// that fit one (-0.0 is no integer here: it keeps its sign), a double otherwise. A value that
+// needs a wider form converts what is held once; the form narrows again only when cleared.
+// Every value reads back bit-identical to the double stored. Plain std::vector underneath.
 #pragma once
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <atomic>
+#include <bit>
 #include <climits>
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
+#include <iterator>
 #include <new>
 #include <utility>
+#include <vector>
 
 class TValueBuffer
 {
 public:
-    // Contents up to this many bytes stay on the heap, where doubling is cheap.
-    static constexpr std::size_t HeapLimit = 64 * 1024;
-    // Mappings grow and shrink by this many bytes (a multiple of the usual page sizes).
-    static constexpr std::size_t MapStep = 64 * 1024;
+    // The forms, narrowest first.
+    enum TKind : uint8_t { vkBits, vkInt32, vkDouble };
     // The value lists count and index with 32-bit signed integers.
     static constexpr std::size_t MaxCount = INT_MAX;
-    // The largest mapping clear() may keep (see there).
-    static constexpr std::size_t KeepLimit = 128 * 1024 * 1024;
+
+    // The narrowest form that holds Value exactly.
+    static TKind KindFor(double value) noexcept
+    {
+        const uint64_t bits = std::bit_cast<uint64_t>(value);
+        if (bits == 0 || bits == OneBits) return vkBits;
+        if (value >= -2147483648.0 && value <= 2147483647.0 &&
+            std::bit_cast<uint64_t>(static_cast<double>(static_cast<int32_t>(value))) == bits)
+            return vkInt32;
+        return vkDouble;
+    }
+
+    // Reads bits of a bit column as doubles (0.0 or 1.0).
+    struct TBitView
+    {
+        const uint64_t* Words;
+        double operator[](std::size_t i) const
+        {
+            return static_cast<double>((Words[i >> 6] >> (i & 63)) & 1u);
+        }
+        // How many of the values From..To (inclusive) are 1.
+        std::size_t CountOnes(std::size_t from, std::size_t to) const
+        {
+            const std::size_t first = from >> 6;
+            const std::size_t last = to >> 6;
+            const uint64_t head = ~uint64_t{0} << (from & 63);
+            const uint64_t tail = ~uint64_t{0} >> (63 - (to & 63));
+            if (first == last) return static_cast<std::size_t>(std::popcount(Words[first] & head & tail));
+            std::size_t n = static_cast<std::size_t>(std::popcount(Words[first] & head));
+            for (std::size_t w = first + 1; w < last; ++w)
+                n += static_cast<std::size_t>(std::popcount(Words[w]));
+            return n + static_cast<std::size_t>(std::popcount(Words[last] & tail));
+        }
+    };
+
+    // Random access to the values as doubles, read-only.
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = double;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = double;
+
+        const_iterator() = default;
+        const_iterator(const TValueBuffer* buffer, std::ptrdiff_t index)
+            : FBuffer(buffer), FIndex(index)
+        {
+        }
+        double operator*() const { return (*FBuffer)[static_cast<std::size_t>(FIndex)]; }
+        double operator[](difference_type n) const { return *(*this + n); }
+        const_iterator& operator++() { ++FIndex; return *this; }
+        const_iterator operator++(int) { const_iterator t = *this; ++FIndex; return t; }
+        const_iterator& operator--() { --FIndex; return *this; }
+        const_iterator operator--(int) { const_iterator t = *this; --FIndex; return t; }
+        const_iterator& operator+=(difference_type n) { FIndex += n; return *this; }
+        const_iterator& operator-=(difference_type n) { FIndex -= n; return *this; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b)
+        {
+            return a.FIndex - b.FIndex;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b)
+        {
+            return a.FIndex == b.FIndex;
+        }
+        friend auto operator<=>(const const_iterator& a, const const_iterator& b)
+        {
+            return a.FIndex <=> b.FIndex;
+        }
+
+    private:
+        const TValueBuffer* FBuffer = nullptr;
+        std::ptrdiff_t FIndex = 0;
+    };
 
     TValueBuffer() = default;
-    TValueBuffer(const TValueBuffer& other)
-    {
-        if (other.FSize == 0) return;
-        Grow(other.FSize);
-        std::memcpy(FData, other.FData, other.FSize * sizeof(double));
-        FSize = other.FSize;
-    }
-    TValueBuffer(TValueBuffer&& other) noexcept
-        : FData(std::exchange(other.FData, nullptr)), FSize(std::exchange(other.FSize, 0)),
-          FCapacity(std::exchange(other.FCapacity, 0))
-    {
-    }
+    TValueBuffer(const TValueBuffer&) = default;
+    // The source is left empty.
+    TValueBuffer(TValueBuffer&& other) noexcept { swap(other); }
     TValueBuffer& operator=(TValueBuffer other) noexcept
     {
         swap(other);
         return *this;
     }
-    ~TValueBuffer() { Release(); }
+    ~TValueBuffer() = default;
 
     void swap(TValueBuffer& other) noexcept
     {
-        std::swap(FData, other.FData);
+        FBits.swap(other.FBits);
+        FInts.swap(other.FInts);
+        FDoubles.swap(other.FDoubles);
         std::swap(FSize, other.FSize);
-        std::swap(FCapacity, other.FCapacity);
+        std::swap(FReserve, other.FReserve);
+        std::swap(FKind, other.FKind);
     }
 
-    const double* data() const { return FData; }
-    double* data() { return FData; }
+    TKind Kind() const { return FKind; }
     std::size_t size() const { return FSize; }
     bool empty() const { return FSize == 0; }
-    std::size_t capacity() const { return FCapacity; }
-    double operator[](std::size_t index) const { return FData[index]; }
-    double& operator[](std::size_t index) { return FData[index]; }
-    double back() const { return FData[FSize - 1]; }
-    const double* begin() const { return FData; }
-    const double* end() const { return FData + FSize; }
-    double* begin() { return FData; }
-    double* end() { return FData + FSize; }
+    // Values the current form holds without allocating.
+    std::size_t capacity() const
+    {
+        if (FKind == vkInt32) return FInts.capacity();
+        if (FKind == vkBits) return std::min(FBits.capacity() * 64, MaxCount);
+        return FDoubles.capacity();
+    }
+    // Bytes allocated for the values.
+    std::size_t AllocatedBytes() const
+    {
+        return FBits.capacity() * sizeof(uint64_t) + FInts.capacity() * sizeof(int32_t) +
+               FDoubles.capacity() * sizeof(double);
+    }
 
-    // All of these throw std::bad_alloc and change nothing when memory runs out.
+    double operator[](std::size_t index) const
+    {
+        if (FKind == vkInt32) return FInts[index];
+        if (FKind == vkBits) return TBitView{FBits.data()}[index];
+        return FDoubles[index];
+    }
+    double back() const { return (*this)[FSize - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, static_cast<std::ptrdiff_t>(FSize)}; }
+
+    // Calls F with the values in their own form, something indexable from 0 to size()-1 whose
+    // elements convert to the doubles stored: const uint64_t-backed TBitView, const int32_t*
+    // or const double*. Scans written once this way run without a test of the form per value.
+    template <class F> decltype(auto) Visit(F&& f) const
+    {
+        if (FKind == vkInt32) return f(static_cast<const int32_t*>(FInts.data()));
+        if (FKind == vkBits) return f(TBitView{FBits.data()});
+        return f(static_cast<const double*>(FDoubles.data()));
+    }
+
+    // Count values from From on as doubles into Out.
+    void CopyTo(std::size_t from, std::size_t count, double* out) const
+    {
+        Visit([&](const auto& v) {
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = static_cast<double>(v[from + i]);
+        });
+    }
+    std::vector<double> ToVector() const
+    {
+        if (FKind == vkInt32) return std::vector<double>(FInts.begin(), FInts.end());
+        if (FKind == vkDouble) return FDoubles;
+        std::vector<double> out;
+        out.reserve(FSize);
+        for (std::size_t i = 0; i < FSize; ++i)
+            out.push_back(static_cast<double>((FBits[i >> 6] >> (i & 63)) & 1u));
+        return out;
+    }
+
+    // All of these throw std::bad_alloc and change no value when memory runs out.
     void push_back(double value)
     {
-        if (FSize == FCapacity) [[unlikely]]
-            Grow(FSize + 1);
-        FData[FSize++] = value;
+        // The test for the current form only, on the way of every appended point.
+        if (FSize < MaxCount) [[likely]] {
+            if (FKind == vkInt32) {
+                if (value >= -2147483648.0 && value <= 2147483647.0) {
+                    const auto i = static_cast<int32_t>(value);
+                    if (std::bit_cast<uint64_t>(static_cast<double>(i)) ==
+                        std::bit_cast<uint64_t>(value)) {
+                        FInts.push_back(i);
+                        ++FSize;
+                        return;
+                    }
+                }
+            } else if (FKind == vkBits) {
+                const uint64_t bits = std::bit_cast<uint64_t>(value);
+                if (bits == 0 || bits == OneBits) {
+                    PushBit(bits != 0);
+                    ++FSize;
+                    return;
+                }
+            } else {
+                FDoubles.push_back(value);
+                ++FSize;
+                return;
+            }
+        }
+        Grow(std::max(KindFor(value), FKind), FSize + 1);
+        if (FKind == vkInt32)
+            FInts.push_back(static_cast<int32_t>(value));
+        else
+            FDoubles.push_back(value);
+        ++FSize;
     }
-    // Room for Count values in all, so that filling up to it allocates nothing more.
+    // Room for Count values in all, in the current form and in any it widens to.
     void reserve(std::size_t count)
     {
-        if (count > FCapacity) Grow(count);
+        if (count > MaxCount) throw std::bad_alloc();
+        FReserve = std::max(FReserve, count);
+        if (FKind == vkInt32)
+            FInts.reserve(count);
+        else if (FKind == vkBits)
+            FBits.reserve(Words(count));
+        else
+            FDoubles.reserve(count);
     }
     // Index 0..size().
     void insert(std::size_t index, double value)
     {
-        if (FSize == FCapacity) [[unlikely]]
-            Grow(FSize + 1);
-        std::memmove(FData + index + 1, FData + index, (FSize - index) * sizeof(double));
-        FData[index] = value;
+        const TKind kind = KindFor(value);
+        if (kind > FKind || FSize == MaxCount) [[unlikely]]
+            Grow(std::max(kind, FKind), FSize + 1);
+        if (FKind == vkInt32) {
+            FInts.insert(FInts.begin() + static_cast<std::ptrdiff_t>(index),
+                         static_cast<int32_t>(value));
+        } else if (FKind == vkBits) {
+            if (FSize % 64 == 0) FBits.push_back(0);
+            InsertBit(index, value != 0);
+        } else {
+            FDoubles.insert(FDoubles.begin() + static_cast<std::ptrdiff_t>(index), value);
+        }
         ++FSize;
     }
-    // Index 0..size()-1.
-    void erase(std::size_t index)
+    // Stores Value at Index (0..size()-1), widening the form when it needs to.
+    void set(std::size_t index, double value)
     {
-        std::memmove(FData + index, FData + index + 1, (FSize - index - 1) * sizeof(double));
-        --FSize;
-        if (Mapped()) ShrinkMapping();
+        const TKind kind = KindFor(value);
+        if (kind > FKind) [[unlikely]]
+            Grow(kind, FSize);
+        Store(index, value);
     }
-    // Empties the buffer. A series is usually cleared to be filled again to about the same
-    // size, and fresh pages from the kernel cost more than the filling itself; so a mapping of
-    // at most KeepLimit that the contents filled at least half of keeps its address range while
-    // its pages are freed lazily (the kernel takes them back only under memory pressure, and a
-    // refill reuses those it left). Any other buffer, and one whose refill after such a clear
-    // stayed below half the range, gives all its memory back.
-    void clear() noexcept
+    // Index 0..size()-1.
+    void erase(std::size_t index) noexcept
     {
-        const std::size_t bytes = FCapacity * sizeof(double);
-        if (Mapped() && bytes <= KeepLimit && FSize * sizeof(double) * 2 >= bytes &&
-            madvise(FData, bytes, MADV_FREE) == 0) {
-            FSize = 0;
-            return;
+        if (FKind == vkInt32)
+            FInts.erase(FInts.begin() + static_cast<std::ptrdiff_t>(index));
+        else if (FKind == vkBits)
+            EraseBit(index);
+        else
+            FDoubles.erase(FDoubles.begin() + static_cast<std::ptrdiff_t>(index));
+        --FSize;
+    }
+    // Empties the buffer and gives its memory back; the form starts narrow again.
+    void clear() noexcept { TValueBuffer().swap(*this); }
+
+    // std::rotate over the values [First, Last) with Middle becoming the first; never allocates.
+    void Rotate(std::size_t first, std::size_t middle, std::size_t last) noexcept
+    {
+        if (FKind == vkInt32) {
+            std::rotate(FInts.begin() + static_cast<std::ptrdiff_t>(first),
+                        FInts.begin() + static_cast<std::ptrdiff_t>(middle),
+                        FInts.begin() + static_cast<std::ptrdiff_t>(last));
+        } else if (FKind == vkDouble) {
+            std::rotate(FDoubles.begin() + static_cast<std::ptrdiff_t>(first),
+                        FDoubles.begin() + static_cast<std::ptrdiff_t>(middle),
+                        FDoubles.begin() + static_cast<std::ptrdiff_t>(last));
+        } else if (first < middle && middle < last) {
+            ReverseBits(first, middle);
+            ReverseBits(middle, last);
+            ReverseBits(first, last);
         }
-        Release();
-        FData = nullptr;
-        FSize = 0;
-        FCapacity = 0;
     }
 
-    // Bytes currently mapped by all buffers together (heap bytes are not included), ranges kept
-    // by clear() too, though their freed pages are not resident until filled again.
-    static std::size_t MappedBytes() { return MappedTotal().load(std::memory_order_relaxed); }
+    // Stores a value the current form holds (one read from this buffer, say); never allocates.
+    void Store(std::size_t index, double value) noexcept
+    {
+        if (FKind == vkInt32) {
+            FInts[index] = static_cast<int32_t>(value);
+        } else if (FKind == vkBits) {
+            const uint64_t mask = uint64_t{1} << (index & 63);
+            uint64_t& word = FBits[index >> 6];
+            word = value != 0 ? word | mask : word & ~mask;
+        } else {
+            FDoubles[index] = value;
+        }
+    }
 
 private:
-    bool Mapped() const { return FCapacity * sizeof(double) > HeapLimit; }
-    static std::size_t RoundToStep(std::size_t bytes)
-    {
-        return (bytes + MapStep - 1) / MapStep * MapStep;
-    }
-    static std::atomic<std::size_t>& MappedTotal()
-    {
-        static std::atomic<std::size_t> total{0};
-        return total;
-    }
+    static constexpr uint64_t OneBits = 0x3FF0000000000000u; // 1.0
 
-    // Makes room for at least MinCount values, keeping the contents.
-    void Grow(std::size_t minCount)
+    static std::size_t Words(std::size_t count) { return (count + 63) / 64; }
+    // Brings the form to at least Kind with room for MinCount values; the values stay. A new
+    // form takes the room reserved before, so a reserved build allocates once per form.
+    void Grow(TKind kind, std::size_t minCount)
     {
         if (minCount > MaxCount) throw std::bad_alloc();
-        const std::size_t bytes = minCount * sizeof(double);
-        if (bytes <= HeapLimit) {
-            std::size_t count = std::max<std::size_t>(FCapacity * 2, 16);
-            count = std::max(std::min(count, HeapLimit / sizeof(double)), minCount);
-            auto* data = static_cast<double*>(::operator new(count * sizeof(double)));
-            if (FSize != 0) std::memcpy(data, FData, FSize * sizeof(double));
-            ::operator delete(FData);
-            FData = data;
-            FCapacity = count;
-            return;
-        }
-        const std::size_t oldBytes = Mapped() ? FCapacity * sizeof(double) : 0;
-        const std::size_t newBytes = RoundToStep(bytes);
-        void* data = nullptr;
-        if (oldBytes != 0) {
-            // Moving a mapping moves its page tables; the values are not copied.
-            data = mremap(FData, oldBytes, newBytes, MREMAP_MAYMOVE);
-            if (data == MAP_FAILED) throw std::bad_alloc();
+        // The vectors grow geometrically by themselves.
+        if (kind == FKind) return;
+        const std::size_t count = std::max({minCount, FReserve, FSize});
+        if (kind == vkInt32) {
+            std::vector<int32_t> ints;
+            ints.reserve(count);
+            const TBitView bits{FBits.data()};
+            for (std::size_t i = 0; i < FSize; ++i)
+                ints.push_back(static_cast<int32_t>(bits[i]));
+            FInts.swap(ints);
         } else {
-            data =
-                mmap(nullptr, newBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (data == MAP_FAILED) throw std::bad_alloc();
-            if (FSize != 0) std::memcpy(data, FData, FSize * sizeof(double));
-            ::operator delete(FData);
+            std::vector<double> doubles;
+            doubles.reserve(count);
+            Visit([&](const auto& v) {
+                for (std::size_t i = 0; i < FSize; ++i)
+                    doubles.push_back(static_cast<double>(v[i]));
+            });
+            FDoubles.swap(doubles);
+            std::vector<int32_t>().swap(FInts);
         }
-        MappedTotal().fetch_add(newBytes - oldBytes, std::memory_order_relaxed);
-        FData = static_cast<double*>(data);
-        FCapacity = newBytes / sizeof(double);
+        std::vector<uint64_t>().swap(FBits);
+        FKind = kind;
     }
 
-    // Gives back whole steps once two or more lie unused, keeping one for the next growth.
-    void ShrinkMapping() noexcept
+    bool Bit(std::size_t i) const { return (FBits[i >> 6] >> (i & 63)) & 1u; }
+    void SetBit(std::size_t i, bool on)
     {
-        const std::size_t bytes = FCapacity * sizeof(double);
-        const std::size_t keep = std::max(RoundToStep(FSize * sizeof(double)), HeapLimit) + MapStep;
-        if (bytes < keep + MapStep) return;
-        // Shrinking in place does not move the mapping; should it fail, the room just stays.
-        if (mremap(FData, bytes, keep, 0) == MAP_FAILED) return;
-        MappedTotal().fetch_sub(bytes - keep, std::memory_order_relaxed);
-        FCapacity = keep / sizeof(double);
+        const uint64_t mask = uint64_t{1} << (i & 63);
+        uint64_t& word = FBits[i >> 6];
+        word = on ? word | mask : word & ~mask;
     }
-
-    void Release() noexcept
+    // Room is there (Grow saw to it); bits beyond the size are always clear.
+    void PushBit(bool on)
     {
-        if (FData == nullptr) return;
-        if (Mapped()) {
-            munmap(FData, FCapacity * sizeof(double));
-            MappedTotal().fetch_sub(FCapacity * sizeof(double), std::memory_order_relaxed);
-        } else {
-            ::operator delete(FData);
+        if (FSize % 64 == 0) FBits.push_back(0);
+        if (on) FBits[FSize >> 6] |= uint64_t{1} << (FSize & 63);
+    }
+    // The words cover FSize + 1 bits already.
+    void InsertBit(std::size_t index, bool on)
+    {
+        const std::size_t w = index >> 6;
+        const uint64_t below = (uint64_t{1} << (index & 63)) - 1;
+        uint64_t carry = FBits[w] >> 63;
+        const uint64_t word = FBits[w];
+        FBits[w] = (word & below) | ((word & ~below) << 1) |
+                   (static_cast<uint64_t>(on) << (index & 63));
+        for (std::size_t k = w + 1; k < FBits.size(); ++k) {
+            const uint64_t next = FBits[k] >> 63;
+            FBits[k] = (FBits[k] << 1) | carry;
+            carry = next;
+        }
+    }
+    void EraseBit(std::size_t index)
+    {
+        const std::size_t w = index >> 6;
+        const uint64_t below = (uint64_t{1} << (index & 63)) - 1;
+        const uint64_t word = FBits[w];
+        FBits[w] = (word & below) | ((word >> 1) & ~below);
+        for (std::size_t k = w + 1; k < FBits.size(); ++k) {
+            FBits[k - 1] |= (FBits[k] & 1u) << 63;
+            FBits[k] >>= 1;
+        }
+        if ((FSize - 1) % 64 == 0) FBits.pop_back();
+    }
+    void ReverseBits(std::size_t first, std::size_t last)
+    {
+        while (first + 1 < last) {
+            --last;
+            const bool a = Bit(first);
+            SetBit(first, Bit(last));
+            SetBit(last, a);
+            ++first;
         }
     }
 
-    double* FData = nullptr;
+    std::vector<uint64_t> FBits;
+    std::vector<int32_t> FInts;
+    std::vector<double> FDoubles;
     std::size_t FSize = 0;
-    std::size_t FCapacity = 0;
+    // The most reserve() asked for since the last clear.
+    std::size_t FReserve = 0;
+    TKind FKind = vkBits;
 };

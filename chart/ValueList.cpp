@@ -33,7 +33,11 @@ double TChartValueList::ValueAt(int index) const
 void TChartValueList::SetValueAt(int index, double value)
 {
     CheckIndex(index, FValues.size());
-    FValues[static_cast<size_t>(index)] = value;
+    try {
+        FValues.set(static_cast<size_t>(index), value);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
     Modified();
     if (FOwner != nullptr && FOwner->Active()) FOwner->RequestRepaint();
 }
@@ -94,7 +98,7 @@ void TChartValueList::RemoveValue(int index)
 void TChartValueList::RotateValues()
 {
     if (FValues.size() < 2) return;
-    std::rotate(FValues.begin(), FValues.begin() + 1, FValues.end());
+    FValues.Rotate(0, 1, FValues.size());
     Modified();
 }
 

@@ -16,7 +16,8 @@ class TChartSeries;
 enum TChartListOrder : uint8_t { loNone, loAscending, loDescending };
 
 // One column of a series (X or Y). Values are stored unscaled in contiguous
-// memory and read multiplied by Multiplier.
+// memory, each in the narrowest exact form the column allows (see TValueBuffer), and read
+// multiplied by Multiplier.
 class TChartValueList : public TPersistent
 {
 public:
@@ -35,7 +36,9 @@ public:
     // Moves the first value to the end.
     virtual void RotateValues();
     double LastValue() const { return ValueAt(ValueCount() - 1); }
-    // The unscaled values; for fast scans (e.g. binary search over sorted X).
+    // The unscaled values; for fast scans (e.g. binary search over sorted X). Indexing and
+    // iterators give doubles; Visit gives the values in their stored form, CopyTo and
+    // ToVector copy them out as doubles.
     const TValueBuffer& StoredValues() const { return FValues; }
 
     double LowestValue() const;

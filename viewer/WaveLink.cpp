@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <span>
+#include <vector>
 
 #include "chart/Chart.h"
 #include "toolkit/StdCtrls.h"
@@ -11,10 +12,9 @@
 
 namespace {
 
-std::span<const double> Column(const TChartValueList* list)
+std::vector<double> Column(const TChartValueList* list)
 {
-    const TValueBuffer& values = list->StoredValues();
-    return {values.data(), values.size()};
+    return list->StoredValues().ToVector();
 }
 
 // The time of a line that is a whole sample line, or false.
