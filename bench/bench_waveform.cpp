@@ -20,6 +20,7 @@
 #include "toolkit/Classes.h"
 #include "toolkit/Forms.h"
 #include "viewer/SampleLine.h"
+#include "viewer/TextSamples.h"
 #include "viewer/Waveform.h"
 
 namespace {
@@ -125,6 +126,15 @@ long ParsePass(const TStrings& lines)
     return sum;
 }
 
+// The build as "Repaint" after an edit runs it: the text read into samples, then the series.
+TWaveformBuildResult BuildFromText(const TStrings& lines, TChartSeries& series1,
+                                   TChartSeries& series2, const TMessageSink& sink)
+{
+    const TSampleModel model{TStringsSampleLines(lines)};
+    const TWaveTarget targets[] = {{"0", &series1}, {"1", &series2}};
+    return BuildWaveforms(model, targets, sink);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -198,7 +208,7 @@ int main(int argc, char** argv)
         storeBest = std::min(storeBest, Seconds(Clock::now() - start));
 
         start = Clock::now();
-        const TWaveformBuildResult result = BuildWaveforms(lines, "0", "1", series1, series2, sink);
+        const TWaveformBuildResult result = BuildFromText(lines, series1, series2, sink);
         buildBest = std::min(buildBest, Seconds(Clock::now() - start));
         if (!result.Succeeded) {
             std::fprintf(stderr, "build failed at line %d\n", result.FailedLine);
@@ -206,7 +216,7 @@ int main(int argc, char** argv)
         }
 
         start = Clock::now();
-        const TWaveformBuildResult shown = BuildWaveforms(lines, "0", "1", *shown1, *shown2, sink);
+        const TWaveformBuildResult shown = BuildFromText(lines, *shown1, *shown2, sink);
         shownBest = std::min(shownBest, Seconds(Clock::now() - start));
         if (!shown.Succeeded) {
             std::fprintf(stderr, "build into shown charts failed at line %d\n", shown.FailedLine);
@@ -237,7 +247,7 @@ int main(int argc, char** argv)
         for (auto [text, seconds] : {std::pair{&restartedLines, &restartedSeconds},
                                      std::pair{&descendingLines, &descendingSeconds}}) {
             auto start = Clock::now();
-            const TWaveformBuildResult r = BuildWaveforms(*text, "0", "1", series1, series2, sink);
+            const TWaveformBuildResult r = BuildFromText(*text, series1, series2, sink);
             *seconds = Seconds(Clock::now() - start);
             if (!r.Succeeded || series1.PointCount() != 2 * LineCount + 1) {
                 std::fprintf(stderr, "backwards build failed\n");
@@ -268,7 +278,7 @@ int main(int argc, char** argv)
         const std::size_t allocationsBefore = g_allocations;
         const struct mallinfo2 heapBefore = mallinfo2();
         const std::size_t residentBefore = ResidentBytes();
-        BuildWaveforms(lines, "0", "1", fresh1, fresh2, sink);
+        BuildFromText(lines, fresh1, fresh2, sink);
         const std::size_t residentAfter = ResidentBytes();
         const struct mallinfo2 heapAfter = mallinfo2();
         points = fresh1.PointCount() + fresh2.PointCount();

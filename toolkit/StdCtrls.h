@@ -122,6 +122,9 @@ public:
     void SaveToFile(const std::string& fileName) const;
     // After LoadFromFile: the 0-based line a NUL byte cut the file's text at, else -1.
     int CutLine() const { return FCutLine; }
+    // Moves on with every change of the text and never comes back to an earlier value, so
+    // that what was worked out from the lines can be kept while it is unchanged.
+    uint64_t Revision() const { return FBuffer.Revision(); }
     // The whole text, CR LF between lines (a copy).
     std::string Text() const { return FBuffer.Text(); }
     void SetText(const std::string& value);

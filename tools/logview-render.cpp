@@ -24,6 +24,7 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/TextFile.h"
 #include "viewer/RenderTool.h"
+#include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
 #include "viewer/VcdExport.h"
 #include "viewer/Waveform.h"
@@ -180,9 +181,10 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         Form1->SetClientWidth(options.Width);
         Form1->SetClientHeight(options.Height);
     }
+    const std::vector<TWaveView> views = Form1->WaveViews();
     // The fields are set while the text view is still empty, so these builds cannot fail.
-    Form1->Edit1->SetText(Utf8ToCp1251(options.BitText1));
-    Form1->Edit2->SetText(Utf8ToCp1251(options.BitText2));
+    for (size_t i = 0; i < views.size() && i < options.BitTexts.size(); ++i)
+        views[i].BitField->SetText(Utf8ToCp1251(options.BitTexts[i]));
     dialogs.Informations.clear();
 
     // The name goes on as the shell gave it: the file system's bytes.
@@ -213,8 +215,8 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     if (options.Points) {
         std::fflush(stdout);
         TCheckedOutput out(STDOUT_FILENO);
-        PrintPoints(1, *Form1->Series1, out);
-        PrintPoints(2, *Form1->LineSeries1, out);
+        for (size_t i = 0; i < views.size(); ++i)
+            PrintPoints(static_cast<int>(i + 1), *views[i].Series, out);
         if (!out.Flush()) {
             std::fprintf(stderr, "logview-render: the point listing was not written: %s\n",
                          std::strerror(out.Error()));
@@ -226,8 +228,8 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         // Nobody moves a pointer over this window, so no overlay is ever redrawn over a kept
         // picture of a chart: each chart draws straight into its own backing image, without
         // an off-screen frame beside it (a 16384-pixel square is 1 GiB a copy).
-        Form1->Chart1->SetUseOffscreenImage(false);
-        Form1->Chart2->SetUseOffscreenImage(false);
+        for (const TWaveView& view : views)
+            view.Chart->SetUseOffscreenImage(false);
         // Shown as a person would see it: the first sizing splits the chart area and
         // couples the charts.
         Form1->ShowForm();
@@ -251,32 +253,32 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     return status;
 }
 
-// Reads the file as a load would, converts every good line and reports every bad one.
+// Loads the file as the window does, converts every good line of its samples and reports
+// every bad one.
 int RunVcd(const TRenderOptions& options)
 {
-    TLoadedText loaded;
+    TMemo memo;
     try {
-        loaded = ReadTextFile(options.FileName, TMemoStrings::Capacity);
+        memo.Lines()->LoadFromFile(options.FileName);
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotRead;
     }
-    if (loaded.TooLong) {
-        std::fprintf(stderr, "Text exceeds memo capacity\n");
-        return reCannotRead;
-    }
-    const TVcdSamples read = ReadVcdSamples(loaded.Text);
+    TTextSamples samples(*memo.Lines());
+    const TSampleModel& model = samples.Current();
     const std::string message = Cp1251ToUtf8(DataErrorMessage);
-    for (const int line : read.BadLines)
+    for (const int line : model.BadLines())
         std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), line + 1, message.c_str());
-    const std::string dump = WriteVcd(read.Samples, options.Timescale);
+    std::string dump = WriteVcd(model, options.Timescale);
+    // The text is no longer needed; its room goes before the dump is written.
+    memo.Lines()->Clear();
     try {
         WriteTextFile(options.VcdPath, {std::string_view(dump)});
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotWrite;
     }
-    return read.BadLines.empty() ? reOk : reDataError;
+    return model.BadLines().empty() ? reOk : reDataError;
 }
 
 } // namespace
@@ -302,8 +304,6 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!parsed.Options.VcdPath.empty()) return RunVcd(parsed.Options);
-
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const TRuntimeDir runtimeDir;
     // The platform sees only the program name, so that no file name is taken for
@@ -314,7 +314,8 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
-    const int status = Run(parsed.Options, dialogs);
+    const int status =
+        parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs) : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;

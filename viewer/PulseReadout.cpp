@@ -8,26 +8,42 @@
 
 namespace {
 
-// Points at one time count with the last of them only: it holds from that time on.
-class TSteps
+// The points of a span pair, read as TBitPoints reads a model's.
+class TSpanPoints
 {
 public:
-    TSteps(std::span<const double> xs, std::span<const double> ys)
+    TSpanPoints(std::span<const double> xs, std::span<const double> ys)
         : FXs(xs), FYs(ys), FCount(static_cast<std::ptrdiff_t>(std::min(xs.size(), ys.size())))
     {
     }
-
     std::ptrdiff_t Count() const { return FCount; }
     double X(std::ptrdiff_t i) const { return FXs[static_cast<size_t>(i)]; }
     double Y(std::ptrdiff_t i) const { return FYs[static_cast<size_t>(i)]; }
+    std::ptrdiff_t UpperBound(double time) const
+    {
+        const auto begin = FXs.begin();
+        return std::upper_bound(begin, begin + FCount, time) - begin;
+    }
+
+private:
+    std::span<const double> FXs;
+    std::span<const double> FYs;
+    std::ptrdiff_t FCount;
+};
+
+// Points at one time count with the last of them only: it holds from that time on.
+template <class TPoints> class TSteps
+{
+public:
+    explicit TSteps(const TPoints& points) : FPoints(points), FCount(points.Count()) {}
+
+    std::ptrdiff_t Count() const { return FCount; }
+    double X(std::ptrdiff_t i) const { return FPoints.X(i); }
+    double Y(std::ptrdiff_t i) const { return FPoints.Y(i); }
     bool LastAtItsTime(std::ptrdiff_t i) const { return i + 1 == FCount || X(i + 1) != X(i); }
 
     // The last point at or before Time, or -1.
-    std::ptrdiff_t At(double time) const
-    {
-        const auto begin = FXs.begin();
-        return (std::upper_bound(begin, begin + FCount, time) - begin) - 1;
-    }
+    std::ptrdiff_t At(double time) const { return FPoints.UpperBound(time) - 1; }
 
     // From point I (last at its time, of level Y(I)) back to the edge that began its level:
     // the index of the first point after it, or -1 when the level holds from the start.
@@ -50,8 +66,7 @@ public:
     }
 
 private:
-    std::span<const double> FXs;
-    std::span<const double> FYs;
+    const TPoints& FPoints;
     std::ptrdiff_t FCount;
 };
 
@@ -60,12 +75,10 @@ double HighPart(double level, double from, double to)
     return level > 0.5 ? to - from : 0;
 }
 
-} // namespace
-
-TPulseReadout MeasurePulse(std::span<const double> xs, std::span<const double> ys, double time)
+template <class TPoints> TPulseReadout Measure(const TPoints& points, double time)
 {
     TPulseReadout r;
-    const TSteps steps(xs, ys);
+    const TSteps<TPoints> steps(points);
     if (steps.Count() == 0 || !(time >= steps.X(0)) || !(time <= steps.X(steps.Count() - 1)))
         return r;
     const std::ptrdiff_t at = steps.At(time);
@@ -95,6 +108,8 @@ TPulseReadout MeasurePulse(std::span<const double> xs, std::span<const double> y
     return r;
 }
 
+} // namespace
+
 TPulseReadout MovedWithinStretch(const TPulseReadout& readout, double time)
 {
     TPulseReadout r = readout;
@@ -102,10 +117,11 @@ TPulseReadout MovedWithinStretch(const TPulseReadout& readout, double time)
     return r;
 }
 
-bool NearestEdge(std::span<const double> xs, std::span<const double> ys, double time,
-                 double& edgeTime)
+namespace {
+
+template <class TPoints> bool Nearest(const TPoints& points, double time, double& edgeTime)
 {
-    const TSteps steps(xs, ys);
+    const TSteps<TPoints> steps(points);
     if (steps.Count() == 0) return false;
     std::ptrdiff_t at = steps.At(time);
     bool found = false;
@@ -127,6 +143,29 @@ bool NearestEdge(std::span<const double> xs, std::span<const double> ys, double 
     if (const std::ptrdiff_t after = steps.EdgeAfter(at); after >= 0) consider(steps.X(after));
     if (found) edgeTime = best;
     return found;
+}
+
+} // namespace
+
+TPulseReadout MeasurePulse(std::span<const double> xs, std::span<const double> ys, double time)
+{
+    return Measure(TSpanPoints(xs, ys), time);
+}
+
+TPulseReadout MeasurePulse(const TBitPoints& points, double time)
+{
+    return Measure(points, time);
+}
+
+bool NearestEdge(std::span<const double> xs, std::span<const double> ys, double time,
+                 double& edgeTime)
+{
+    return Nearest(TSpanPoints(xs, ys), time, edgeTime);
+}
+
+bool NearestEdge(const TBitPoints& points, double time, double& edgeTime)
+{
+    return Nearest(points, time, edgeTime);
 }
 
 std::string FormatReadout(const TPulseReadout& readout, const std::string& format)

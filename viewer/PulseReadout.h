@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "samples/SampleModel.h"
+
 // The level at a time is that of the last point at or before it, so a step at time T gives
 // the new level from T on, and a spike of no width (a level left and taken back at one time)
 // is no edge. Edges are the times where the level changes.
@@ -39,6 +41,7 @@ struct TPulseReadout
 
 // Xs ascending, Ys of the same length.
 TPulseReadout MeasurePulse(std::span<const double> xs, std::span<const double> ys, double time);
+TPulseReadout MeasurePulse(const TBitPoints& points, double time);
 
 // Readout at another time within the same stretch: only the time changes.
 TPulseReadout MovedWithinStretch(const TPulseReadout& readout, double time);
@@ -46,6 +49,7 @@ TPulseReadout MovedWithinStretch(const TPulseReadout& readout, double time);
 // The time of the edge nearest to Time (the earlier one on a tie); false without an edge.
 bool NearestEdge(std::span<const double> xs, std::span<const double> ys, double time,
                  double& edgeTime);
+bool NearestEdge(const TBitPoints& points, double time, double& edgeTime);
 
 // The title line's text (Windows-1251), every number in Format as an axis label is;
 // empty when the readout is not valid.

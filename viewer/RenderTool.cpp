@@ -93,8 +93,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
                 if (BitMaskOf(bit) == 0)
                     return fail("--bits: '" + std::string(bit) + "' is no bit number 0 to 7");
             bitsGiven = true;
-            o.BitText1 = std::string(a);
-            o.BitText2 = std::string(b);
+            o.BitTexts = {std::string(a), std::string(b)};
         } else if (name == "--png") {
             if (!takeValue() || value.empty()) return fail("--png needs a file name");
             o.PngPath = value;

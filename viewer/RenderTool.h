@@ -18,10 +18,10 @@ enum TRenderExit : int {
 
 struct TRenderOptions
 {
-    // Bit-number texts, each one the field would take ("0" to "7"); another is a usage
-    // error, since it would fail at the first line whatever the file holds.
-    std::string BitText1 = "0";
-    std::string BitText2 = "1";
+    // Bit-number texts, one per chart from the top, each one the field would take ("0" to
+    // "7"); another is a usage error, since it would fail at the first line whatever the
+    // file holds.
+    std::vector<std::string> BitTexts = {"0", "1"};
     bool Points = false;
     std::string PngPath;
     // Client size of the window; 0 keeps the layout's own size.

@@ -1,11 +1,11 @@
 #include "viewer/Unit1.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "toolkit/CodePage.h"
 #include "toolkit/SysUtils.h"
-#include "viewer/SampleLine.h"
 
 TForm1* Form1 = nullptr;
 uint8_t DataModified = 0;
@@ -191,7 +191,16 @@ void TForm1::BuildLayout()
     Chart1->OnScroll = [this](TObject* sender) { Chart1Scroll(sender); };
     Chart1->OnZoom = [this](TObject* sender) { Chart1Zoom(sender); };
     Chart1->OnUndoZoom = [this](TObject* sender) { Chart1UndoZoom(sender); };
-    FWaveLink = std::make_unique<TWaveLink>(Memo1, Chart1, Series1, Chart2, LineSeries1);
+    FTextSamples = std::make_unique<TTextSamples>(*Memo1->Lines());
+    std::vector<TWaveChart> charts;
+    for (const TWaveView& view : WaveViews())
+        charts.push_back({view.Chart, view.Series});
+    FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
+}
+
+std::vector<TWaveView> TForm1::WaveViews() const
+{
+    return {{Chart1, Series1, Edit1}, {Chart2, LineSeries1, Edit2}};
 }
 
 void TForm1::ScaleToTextHeight(int textHeight)
@@ -298,14 +307,23 @@ void TForm1::FormDropFiles(TObject*, const std::vector<std::string>& fileNames)
 
 void TForm1::Button2Click(TObject*)
 {
+    // Unchanged text is not read again: a new bit number only refills the series.
+    const TSampleModel& model = FTextSamples->Current();
+    const std::vector<TWaveView> views = WaveViews();
+    std::vector<std::string> bitTexts;
+    std::vector<TWaveTarget> targets;
+    for (const TWaveView& view : views)
+        bitTexts.push_back(view.BitField->Text());
+    for (size_t i = 0; i < views.size(); ++i)
+        targets.push_back({bitTexts[i], views[i].Series});
     FLastBuild =
-        BuildWaveforms(*Memo1->Lines(), Edit1->Text(), Edit2->Text(), *Series1, *LineSeries1,
-                       [](const std::string& message) { ShowMessage(message); });
+        BuildWaveforms(model, targets, [](const std::string& message) { ShowMessage(message); });
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.
-    if (!FLastBuild.Succeeded && FLastBuild.FailedLine >= 0 && BitMaskOf(Edit1->Text()) != 0 &&
-        BitMaskOf(Edit2->Text()) != 0)
+    const bool everyBit = std::all_of(FLastBuild.Bits.begin(), FLastBuild.Bits.end(),
+                                      [](int bit) { return bit >= 0; });
+    if (!FLastBuild.Succeeded && FLastBuild.FailedLine >= 0 && everyBit)
         Memo1->SetCaretPos(TTextPos{static_cast<size_t>(FLastBuild.FailedLine), 0});
 }
 

@@ -13,8 +13,17 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/TextSamples.h"
 #include "viewer/WaveLink.h"
 #include "viewer/Waveform.h"
+
+// A waveform chart of the window: the chart, its series and the field with its bit number.
+struct TWaveView
+{
+    TChart* Chart = nullptr;
+    TLineSeries* Series = nullptr;
+    TEdit* BitField = nullptr;
+};
 
 class TForm1 : public TForm
 {
@@ -64,6 +73,10 @@ public:
 
     // What the last waveform build gave; a tool reports the failing line from it.
     const TWaveformBuildResult& LastBuild() const { return FLastBuild; }
+    // The waveform charts, top to bottom; the build fills them in this order.
+    std::vector<TWaveView> WaveViews() const;
+    // The samples of Memo1's text that the builds read.
+    TTextSamples& TextSamples() const { return *FTextSamples; }
 
     // A file loaded cut at a NUL: whether saving to FileName may replace it (asked when
     // it is that file), and that a save made it whole.
@@ -82,6 +95,7 @@ private:
     void LoadChosenFile(const std::string& fileName);
 
     TWaveformBuildResult FLastBuild;
+    std::unique_ptr<TTextSamples> FTextSamples;
     // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
     std::string FCutFileName;
     int FCutLine = -1;

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <vector>
 
-#include "toolkit/SysUtils.h"
-#include "viewer/SampleLine.h"
-#include "viewer/Waveform.h"
+#include "samples/SampleModel.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void AppendWord(std::string& out, uint32_t word)
     if (word == 0) {
         out += '0';
     } else {
-        for (int bit = 31 - __builtin_clz(word); bit >= 0; --bit)
+        for (int bit = std::bit_width(word) - 1; bit >= 0; --bit)
             out += (word >> bit) & 1u ? '1' : '0';
     }
     out += ' ';
@@ -44,32 +45,6 @@ void AppendBit(std::string& out, uint32_t word, int bit)
 }
 
 } // namespace
-
-TVcdSamples ReadVcdSamples(std::string_view text)
-{
-    TVcdSamples result;
-    result.Samples.reserve(text.size() / 8);
-    size_t start = 0;
-    int index = 0;
-    while (start < text.size()) {
-        const size_t brk = text.find("\r\n", start);
-        const size_t end = brk == std::string_view::npos ? text.size() : brk;
-        const std::string_view line =
-            text.substr(start, end - start).substr(0, MaxSampleLineLength);
-        const TSampleFields fields = SplitSampleLine(line);
-        try {
-            const int32_t time = TextToInt(fields.Time);
-            result.Samples.push_back({time, HexStrToInt(fields.Value)});
-        } catch (const EConvertError&) {
-            result.BadLines.push_back(index);
-        }
-        ++index;
-        if (brk == std::string_view::npos) break;
-        start = brk + 2;
-        // A text ending in a break has no further line; two breaks leave an empty one.
-    }
-    return result;
-}
 
 std::string NormaliseTimescale(std::string_view text)
 {
@@ -88,16 +63,20 @@ std::string NormaliseTimescale(std::string_view text)
     return result;
 }
 
-std::string WriteVcd(const std::vector<TVcdSample>& samples, const std::string& timescale)
+std::string WriteVcd(const TSampleModel& model, const std::string& timescale)
 {
-    std::vector<TVcdSample> sorted = samples;
-    const auto byTime = [](const TVcdSample& a, const TVcdSample& b) { return a.Time < b.Time; };
-    if (!std::is_sorted(sorted.begin(), sorted.end(), byTime))
-        std::stable_sort(sorted.begin(), sorted.end(), byTime);
-    const int64_t shift = !sorted.empty() && sorted.front().Time < 0 ? -sorted.front().Time : 0;
+    const int count = model.SampleCount();
+    const std::vector<int> order = model.TimeOrder(count);
+    // The samples by time: as they stand when they ascend, else through the order.
+    const auto sampleAt = [&order](int rank) {
+        return order.empty() ? rank : order[static_cast<size_t>(rank)];
+    };
+    const auto timeAt = [&](int rank) { return int64_t{model.Time(sampleAt(rank))}; };
+    const auto wordAt = [&](int rank) { return model.Word(sampleAt(rank)); };
+    const int64_t shift = count > 0 && timeAt(0) < 0 ? -timeAt(0) : 0;
 
     std::string out;
-    out.reserve(512 + sorted.size() * 24);
+    out.reserve(512 + static_cast<size_t>(count) * 24);
     out += "$version logview-render $end\n";
     if (shift != 0) {
         out += "$comment time stamps shifted by ";
@@ -122,21 +101,21 @@ std::string WriteVcd(const std::vector<TVcdSample>& samples, const std::string& 
 
     // The value at a time is the last sample's at that time, so a stretch of equal times
     // is first walked to its end.
-    size_t i = 0;
+    int i = 0;
     uint32_t word = 0;
-    while (i < sorted.size() && sorted[i].Time + shift == 0)
-        word = sorted[i++].Word;
+    while (i < count && timeAt(i) + shift == 0)
+        word = wordAt(i++);
     out += "#0\n$dumpvars\n";
     AppendWord(out, word);
     for (int bit = 0; bit < 8; ++bit)
         AppendBit(out, word, bit);
     out += "$end\n";
 
-    while (i < sorted.size()) {
-        const int64_t time = sorted[i].Time;
-        uint32_t next = sorted[i].Word;
-        while (++i < sorted.size() && sorted[i].Time == time)
-            next = sorted[i].Word;
+    while (i < count) {
+        const int64_t time = timeAt(i);
+        uint32_t next = wordAt(i);
+        while (++i < count && timeAt(i) == time)
+            next = wordAt(i);
         if (next == word) continue;
         out += '#';
         AppendNumber(out, time + shift);

@@ -2,47 +2,18 @@
 
 #include <algorithm>
 #include <climits>
-#include <span>
-#include <vector>
 
 #include "chart/Chart.h"
 #include "toolkit/StdCtrls.h"
-#include "toolkit/SysUtils.h"
-#include "viewer/SampleLine.h"
+#include "viewer/TextSamples.h"
 
-namespace {
-
-std::vector<double> Column(const TChartValueList* list)
+TWaveLink::TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWaveChart> charts)
+    : FMemo(memo), FSamples(samples), FSides(charts.size())
 {
-    return list->StoredValues().ToVector();
-}
-
-// The time of a line that is a whole sample line, or false.
-bool SampleTime(std::string_view line, double& time)
-{
-    const TSampleFields fields = SplitSampleLine(line.substr(0, MaxSampleLineLength));
-    try {
-        const int32_t t = TextToInt(fields.Time);
-        HexStrToInt(fields.Value);
-        time = t;
-        return true;
-    } catch (const EConvertError&) {
-        return false;
-    }
-}
-
-} // namespace
-
-TWaveLink::TWaveLink(TMemo* memo, TChart* chart1, TChartSeries* series1, TChart* chart2,
-                     TChartSeries* series2)
-    : FMemo(memo)
-{
-    FSides[0].Chart = chart1;
-    FSides[0].Series = series1;
-    FSides[1].Chart = chart2;
-    FSides[1].Series = series2;
+    for (size_t i = 0; i < charts.size(); ++i)
+        FSides[i].Chart = charts[i].Chart;
     memo->OnCaretMove = [this](TObject*) { CaretMoved(); };
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < static_cast<int>(FSides.size()); ++i) {
         TChart* chart = FSides[i].Chart;
         chart->OnMouseMove = [this, i](TObject*, TShiftState, int x, int y) {
             PointerMoved(i, x, y);
@@ -84,9 +55,15 @@ void TWaveLink::WaveformsRebuilt(const TWaveformBuildResult& build)
     FBuiltLines =
         build.Succeeded || build.FailedLine < 0 ? FMemo->Lines()->Count() : build.FailedLine;
     FTextEdited = false;
-    FTimesAscending = build.TimesAscending;
     ShowMarker(false, 0);
-    for (TSide& side : FSides) {
+    const TSampleModel& model = FSamples->Last();
+    FTimeOrder = model.TimeOrder(build.BuiltSamples);
+    for (size_t i = 0; i < FSides.size(); ++i) {
+        TSide& side = FSides[i];
+        // A field that names no bit drew the origin only: no sample is read for it.
+        const int bit = i < build.Bits.size() ? build.Bits[i] : -1;
+        side.Points =
+            TBitPoints(model, std::max(bit, 0), bit >= 0 ? build.BuiltSamples : 0, FTimeOrder);
         side.Last = TPulseReadout();
         side.Chart->SetOverlayText(std::string());
     }
@@ -104,10 +81,10 @@ void TWaveLink::CaretMoved()
     const TTextPos caret = FMemo->CaretPos();
     const int line = static_cast<int>(std::min<size_t>(caret.Line, INT_MAX));
     if (FMarkerShown && line == FMarkerLine) return;
-    double time = 0;
-    const bool valid =
-        line < FMemo->Lines()->Count() && SampleTime(FMemo->Lines()->Line(line), time);
-    ShowMarker(valid, time);
+    // Unedited since the build, the text is the one the samples were read from.
+    const TSampleModel& model = FSamples->Last();
+    const int sample = model.SampleOfLine(line);
+    ShowMarker(sample >= 0, sample >= 0 ? model.Time(sample) : 0);
     FMarkerShown = true;
     FMarkerLine = line;
 }
@@ -135,8 +112,7 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
     const TCustomChartAxis* axis = c->BottomAxis();
     const double time = axis->PixelToValue(x);
     side.Last = side.Last.Covers(time) ? MovedWithinStretch(side.Last, time)
-                                       : MeasurePulse(Column(side.Series->XValues()),
-                                                      Column(side.Series->YValues()), time);
+                                       : MeasurePulse(side.Points, time);
     c->SetOverlayText(FormatReadout(side.Last, axis->AxisValuesFormat()));
 }
 
@@ -149,39 +125,10 @@ bool TWaveLink::JumpToNearestEdge(int chart, int x)
 {
     const TSide& side = FSides[chart];
     double edge = 0;
-    if (!NearestEdge(Column(side.Series->XValues()), Column(side.Series->YValues()),
-                     side.Chart->BottomAxis()->PixelToValue(x), edge))
-        return false;
-    const int line = FirstLineAtTime(edge);
+    if (!NearestEdge(side.Points, side.Chart->BottomAxis()->PixelToValue(x), edge)) return false;
+    const int line = FSamples->Last().FirstLineAtTime(edge, FBuiltLines);
     if (line < 0) return false;
     // Scrolls the line into view; the caret's event moves the marker there.
     FMemo->SetCaretPos(TTextPos{static_cast<size_t>(line), 0});
     return true;
-}
-
-int TWaveLink::FirstLineAtTime(double time) const
-{
-    const TMemoStrings* lines = FMemo->Lines();
-    const int count = std::min(FBuiltLines, lines->Count());
-    // Every built line is a sample line; one that no longer is (an edit since the build
-    // is the only way) counts as before every time, so the search still ends.
-    const auto timeOf = [lines](int line) {
-        double t = 0;
-        return SampleTime(lines->Line(line), t) ? t : -1e300;
-    };
-    if (FTimesAscending) {
-        int lo = 0;
-        int hi = count;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (timeOf(mid) < time)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo < count && timeOf(lo) == time ? lo : -1;
-    }
-    for (int line = 0; line < count; ++line)
-        if (timeOf(line) == time) return line;
-    return -1;
 }

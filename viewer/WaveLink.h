@@ -1,9 +1,13 @@
-// Joins the text view and the two charts: the pointer's readout in a chart's title line,
-// a marker in both charts at the time of the caret's sample line, and a double-click in a
-// chart that puts the caret on the sample line of the nearest edge.
+// Joins the text view and the charts: the pointer's readout in a chart's title line, a
+// marker in every chart at the time of the caret's sample line, and a double-click in a
+// chart that puts the caret on the sample line of the nearest edge. All of it reads the
+// samples of the last build.
 #pragma once
 
 #include <cstddef>
+#include <vector>
+
+#include "samples/SampleModel.h"
 
 #include "viewer/PulseReadout.h"
 #include "viewer/Waveform.h"
@@ -11,14 +15,22 @@
 class TChart;
 class TChartSeries;
 class TMemo;
+class TTextSamples;
+
+// A chart and the series the build fills for it.
+struct TWaveChart
+{
+    TChart* Chart = nullptr;
+    TChartSeries* Series = nullptr;
+};
 
 class TWaveLink
 {
 public:
     // Takes over the memo's OnCaretMove and the charts' OnMouseMove, OnMouseLeave,
-    // OnMouseDown, OnClickBackground and OnClickSeries.
-    TWaveLink(TMemo* memo, TChart* chart1, TChartSeries* series1, TChart* chart2,
-              TChartSeries* series2);
+    // OnMouseDown, OnClickBackground and OnClickSeries. Samples is what the builds read; the
+    // charts are numbered in the order given, as the build's targets are.
+    TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWaveChart> charts);
     // Hands the events back: the controls outlive the link while their window is freed.
     ~TWaveLink();
     TWaveLink(const TWaveLink&) = delete;
@@ -32,7 +44,7 @@ public:
 
     // The caret's line is read from the memo's caret position.
     void CaretMoved();
-    // The pointer over chart 0 or 1 at (X, Y) with no button held.
+    // The pointer over chart Chart (0-based) at (X, Y) with no button held.
     void PointerMoved(int chart, int x, int y);
     void PointerLeft(int chart);
     // Puts the caret on the first built sample line at the time of the edge nearest to
@@ -43,20 +55,21 @@ private:
     struct TSide
     {
         TChart* Chart = nullptr;
-        TChartSeries* Series = nullptr;
+        // The drawn points, read from the samples rather than the series' columns.
+        TBitPoints Points;
         // The stretch last measured, reused while the pointer stays in it.
         TPulseReadout Last;
     };
 
-    // The first built line whose sample time is Time, or -1.
-    int FirstLineAtTime(double time) const;
     void ShowMarker(bool visible, double time);
 
     TMemo* FMemo = nullptr;
-    TSide FSides[2];
+    const TTextSamples* FSamples = nullptr;
+    std::vector<TSide> FSides;
+    // The built samples by time, when their times go back somewhere (else empty).
+    std::vector<int> FTimeOrder;
     int FBuiltLines = 0;
     bool FTextEdited = false;
     bool FMarkerShown = false;
     int FMarkerLine = -1;
-    bool FTimesAscending = true;
 };

@@ -1,24 +1,30 @@
-// The waveform build behind "Repaint": every sample line of the text adds a vertical edge to
-// two square waves, one per chosen bit, and a bad line stops the build with one message.
+// The waveform build behind "Repaint": every sample of the model adds a vertical edge to a
+// square wave per chosen bit, one series each, and a bad line stops the build with one
+// message.
 #pragma once
 
-#include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-class TStrings;
 class TChartSeries;
+class TSampleModel;
 
 // Where the build's single data-error message goes; the main window shows it in an
 // information box, a tool may print it.
 using TMessageSink = std::function<void(const std::string& message)>;
 
-// A sample line is read no further than this, however long the stored line is.
-inline constexpr std::size_t MaxSampleLineLength = 4096;
-
 // "Ошибка в данных. Исправьте." ("Error in the data. Correct it.") in Windows-1251.
 extern const std::string DataErrorMessage;
+
+// A series and the bit-number field's text that chooses its bit.
+struct TWaveTarget
+{
+    std::string_view BitText;
+    TChartSeries* Series = nullptr;
+};
 
 struct TWaveformBuildResult
 {
@@ -28,12 +34,15 @@ struct TWaveformBuildResult
     int FailedLine = -1;
     // The built lines' times never go backwards, so a time is found by bisecting them.
     bool TimesAscending = true;
+    // Samples 0 .. BuiltSamples-1 are drawn (every line before the first bad one).
+    int BuiltSamples = 0;
+    // Per target, the bit drawn, or -1 for a field that names no bit.
+    std::vector<int> Bits;
 };
 
-// Empties both series and fills them from Lines: the point (0, 0), then per line the
-// previous and the new bit value at the line's time. Lines are taken as the list holds them
-// (one text line each, however a view wraps it). The first failure of any kind stops the build,
-// keeps the points added so far and reports DataErrorMessage once through Report (if set).
-TWaveformBuildResult BuildWaveforms(const TStrings& lines, std::string_view bitText1,
-                                    std::string_view bitText2, TChartSeries& series1,
-                                    TChartSeries& series2, const TMessageSink& report);
+// Empties every target's series and fills it from Model: the point (0, 0), then per sample
+// the previous and the new bit value at the sample's time. The first failure of any kind (a
+// bad line, a field naming no bit, chart storage) stops the build, keeps the points added so
+// far and reports DataErrorMessage once through Report (if set).
+TWaveformBuildResult BuildWaveforms(const TSampleModel& model, std::span<const TWaveTarget> targets,
+                                    const TMessageSink& report);

@@ -11,6 +11,7 @@
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TestSupport.h"
+#include "viewer/TextSamples.h"
 #include "viewer/Waveform.h"
 
 namespace {
@@ -64,8 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TChartSeries series1;
     TChartSeries series2;
     const std::string bits[] = {"0", "1", "7", "8", ""};
-    const TWaveformBuildResult result = BuildWaveforms(
-        *memo.Lines(), bits[size % 5], bits[(size / 5) % 5], series1, series2, nullptr);
+    const TSampleModel model{TStringsSampleLines(*memo.Lines())};
+    const TWaveTarget targets[] = {{bits[size % 5], &series1}, {bits[(size / 5) % 5], &series2}};
+    const TWaveformBuildResult result = BuildWaveforms(model, targets, nullptr);
     FUZZ_CHECK(result.Succeeded || result.FailedLine < memo.Lines()->Count());
     FUZZ_CHECK(series1.PointCount() == series2.PointCount() || !result.Succeeded);
     return 0;

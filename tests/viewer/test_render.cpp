@@ -57,8 +57,7 @@ TEST(RenderOptions, ParsesEachOptionOrRefusesIt)
             continue;
         }
         EXPECT_EQ(p.Options.FileName, row.file);
-        EXPECT_EQ(p.Options.BitText1, row.bits1);
-        EXPECT_EQ(p.Options.BitText2, row.bits2);
+        EXPECT_EQ(p.Options.BitTexts, (std::vector<std::string>{row.bits1, row.bits2}));
     }
 }
 

@@ -11,7 +11,9 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "toolkit/StdCtrls.h"
 #include "viewer/RenderTool.h"
+#include "viewer/TextSamples.h"
 #include "viewer/VcdExport.h"
 
 namespace fs = std::filesystem;
@@ -96,16 +98,24 @@ bool OnPath(const char* tool)
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The samples of a text as the window's text view holds it.
+TSampleModel ModelOf(const std::string& text)
+{
+    TMemo memo;
+    memo.SetText(text);
+    return TSampleModel(TStringsSampleLines(*memo.Lines()));
+}
+
 } // namespace
 
 TEST(VcdExport, SmallLogGivesTheHandWrittenDump)
 {
-    const TVcdSamples read = ReadVcdSamples(Log);
-    EXPECT_EQ(read.BadLines, (std::vector<int>{2, 7}));
-    EXPECT_EQ(WriteVcd(read.Samples, NormaliseTimescale("10us")), Expected);
+    const TSampleModel read = ModelOf(Log);
+    EXPECT_EQ(read.BadLines(), (std::vector<int>{2, 7}));
+    EXPECT_EQ(WriteVcd(read, NormaliseTimescale("10us")), Expected);
 
     // Without negative times nothing is shifted, and a first sample after 0 changes there.
-    const std::string plain = WriteVcd(ReadVcdSamples("10:ff").Samples, "1 ns");
+    const std::string plain = WriteVcd(ModelOf("10:ff"), "1 ns");
     EXPECT_EQ(plain.find("$comment"), std::string::npos);
     EXPECT_NE(plain.find("#0\n$dumpvars\nb0 !\n0a\n"), std::string::npos);
     EXPECT_NE(plain.find("#10\nb11111111 !\n1a\n"), std::string::npos);

@@ -13,6 +13,7 @@
 #include "chart/ChartEngine.h"
 #include "toolkit/Classes.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/TextSamples.h"
 #include "viewer/Waveform.h"
 
 namespace {
@@ -38,8 +39,10 @@ struct Build
     TWaveformBuildResult Run(const TStrings& lines, std::string_view bit1, std::string_view bit2)
     {
         messages.clear();
-        result = BuildWaveforms(lines, bit1, bit2, series1, series2,
-                                [this](const std::string& m) { messages.push_back(m); });
+        const TSampleModel model{TStringsSampleLines(lines)};
+        const TWaveTarget targets[] = {{bit1, &series1}, {bit2, &series2}};
+        result =
+            BuildWaveforms(model, targets, [this](const std::string& m) { messages.push_back(m); });
         return result;
     }
 };
@@ -223,13 +226,17 @@ TEST(Waveform, PointsCarryNoColourAndNoLabel)
 TEST(Waveform, WorksWithoutASink)
 {
     TChartSeries s1, s2;
-    const TWaveformBuildResult r = BuildWaveforms(TStringList({"1:1", "x"}), "0", "0", s1, s2, {});
+    const TSampleModel model{TStringsSampleLines(TStringList({"1:1", "x"}))};
+    const TWaveTarget targets[] = {{"0", &s1}, {"0", &s2}};
+    const TWaveformBuildResult r = BuildWaveforms(model, targets, {});
     EXPECT_FALSE(r.Succeeded);
     EXPECT_EQ(r.FailedLine, 1);
     EXPECT_EQ(s1.PointCount(), 3);
 }
 
-// A line list that fails while being read, standing in for storage or memory failures.
+// A line list that fails while being read, standing in for storage or memory failures:
+// the text is read before any series is touched, so the failure reaches the caller and the
+// series keep what they showed.
 class FailingLines : public TStrings
 {
 public:
@@ -249,7 +256,7 @@ private:
     std::function<void()> FRaise;
 };
 
-TEST(Waveform, AnyFailureStopsTheBuildWithTheDataError)
+TEST(Waveform, AFailureReadingTheTextLeavesTheSeriesAlone)
 {
     const std::pair<const char*, std::function<void()>> raisers[] = {
         {"bad_alloc", [] { throw std::bad_alloc(); }},
@@ -259,12 +266,10 @@ TEST(Waveform, AnyFailureStopsTheBuildWithTheDataError)
     };
     for (const auto& [name, raise] : raisers) {
         Build b;
-        b.Run(FailingLines(2, raise), "0", "0");
-        EXPECT_FALSE(b.result.Succeeded) << name;
-        EXPECT_EQ(b.result.FailedLine, 2) << name;
-        EXPECT_EQ(b.series1.PointCount(), 5) << name;
-        EXPECT_EQ(b.series2.PointCount(), 5) << name;
-        EXPECT_EQ(b.messages, std::vector<std::string>{DataErrorMessage}) << name;
+        b.Run(TStringList({"1:1"}), "0", "0");
+        EXPECT_ANY_THROW(b.Run(FailingLines(2, raise), "0", "0")) << name;
+        EXPECT_EQ(b.series1.PointCount(), 3) << name;
+        EXPECT_EQ(b.series2.PointCount(), 3) << name;
     }
 }
 
