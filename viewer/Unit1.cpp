@@ -6,6 +6,7 @@
 
 #include "toolkit/CodePage.h"
 #include "toolkit/SysUtils.h"
+#include "viewer/SampleLine.h"
 
 TForm1* Form1 = nullptr;
 uint8_t DataModified = 0;
@@ -318,6 +319,42 @@ void TForm1::Button2Click(TObject*)
         targets.push_back({bitTexts[i], views[i].Series});
     FLastBuild =
         BuildWaveforms(model, targets, [](const std::string& message) { ShowMessage(message); });
+    FBuiltParse = FTextSamples->ParseCount();
+    Built();
+}
+
+bool TForm1::RebuildChangedBits()
+{
+    const std::vector<TWaveView> views = WaveViews();
+    if (FLastBuild.Bits.size() != views.size()) return false;
+    const TSampleModel& model = FTextSamples->Current();
+    if (FTextSamples->ParseCount() != FBuiltParse) return false;
+    // With every field naming a bit, before and now, every series stops at the same line,
+    // so a series whose bit stayed keeps exactly the points a full build would give it.
+    std::vector<std::string> bitTexts;
+    for (const TWaveView& view : views)
+        bitTexts.push_back(view.BitField->Text());
+    std::vector<int> bits;
+    std::vector<TWaveTarget> targets;
+    for (size_t i = 0; i < views.size(); ++i) {
+        bits.push_back(BitOfText(bitTexts[i]));
+        if (bits[i] < 0 || FLastBuild.Bits[i] < 0) return false;
+        if (bits[i] != FLastBuild.Bits[i]) targets.push_back({bitTexts[i], views[i].Series});
+    }
+    if (targets.empty()) return false;
+    const TWaveformBuildResult part =
+        BuildWaveforms(model, targets, [](const std::string& message) { ShowMessage(message); });
+    FLastBuild.Succeeded = part.Succeeded;
+    FLastBuild.FailedLine = part.FailedLine;
+    FLastBuild.TimesAscending = part.TimesAscending;
+    FLastBuild.BuiltSamples = part.BuiltSamples;
+    FLastBuild.Bits = bits;
+    Built();
+    return true;
+}
+
+void TForm1::Built()
+{
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.
@@ -337,7 +374,7 @@ void TForm1::Edit1Change(TObject*)
 {
     // Fields are edited keystroke by keystroke; a half-typed number is no error to report.
     try {
-        Button2->Click();
+        if (!RebuildChangedBits()) Button2->Click();
     } catch (...) {
     }
 }

@@ -94,7 +94,16 @@ private:
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
 
+    // A bit field changed and the text is as last built: refills only the series whose bit
+    // changed (the others already hold what a build would give them); false when a full
+    // build is needed.
+    bool RebuildChangedBits();
+    // After a build: the wave link told, the caret put on a bad line.
+    void Built();
+
     TWaveformBuildResult FLastBuild;
+    // The text parse the last build read.
+    uint64_t FBuiltParse = 0;
     std::unique_ptr<TTextSamples> FTextSamples;
     // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
     std::string FCutFileName;

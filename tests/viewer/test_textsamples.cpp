@@ -82,6 +82,54 @@ TEST_F(TextSamples, ANewBitRefillsWithoutReadingTheTextAgainAndAnEditIsHonoured)
     EXPECT_EQ(PointsOf(*Form1->LineSeries1), fresh.second);
 }
 
+// Bit fields changed one at a time, to bits and to texts that name none, on logs with bad
+// lines and a zoomed chart: each series always holds what a build from scratch gives, and
+// both charts look as they do after a full "Repaint".
+TEST_F(TextSamples, AChangedBitRefillsOnlyItsSeriesAndMatchesAFullBuild)
+{
+    TRecordingDialogProvider dialogs;
+    const TDialogProviderScope scope(&dialogs);
+    const char* const texts[] = {"0", "1", "2", "5", "7", "8", "x", ""};
+    for (unsigned seed = 0; seed < 4; ++seed) {
+        std::mt19937 random(seed);
+        Form1->Memo1->SetText(RandomText(random, 200));
+        Form1->Edit1->SetText("0");
+        Form1->Edit2->SetText("1");
+        Form1->Button2->Click();
+        TChart* chart = Form1->Chart1;
+        const TRect plot = chart->ChartRect();
+        SimMouseDown(chart, mbLeft, 0, plot.Left + 40, plot.Top + 5);
+        SimMouseMove(chart, 0, plot.Left + 200, plot.Bottom - 5);
+        SimMouseUp(chart, mbLeft, 0, plot.Left + 200, plot.Bottom - 5);
+        for (int step = 0; step < 12; ++step) {
+            TEdit* edit = random() % 2 == 0 ? Form1->Edit1 : Form1->Edit2;
+            const char* text = texts[random() % std::size(texts)];
+            SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(step) + ": " +
+                         (edit == Form1->Edit1 ? "Edit1 " : "Edit2 ") + text);
+            edit->SetText(text);
+            const std::string bit1 = Form1->Edit1->Text();
+            const std::string bit2 = Form1->Edit2->Text();
+            const auto fresh = FreshBuild(*Form1->Memo1->Lines(), bit1.c_str(), bit2.c_str());
+            ASSERT_EQ(PointsOf(*Form1->Series1), fresh.first);
+            ASSERT_EQ(PointsOf(*Form1->LineSeries1), fresh.second);
+            FlushPaints(Form1);
+            std::vector<uint32_t> before;
+            for (TChart* c : {Form1->Chart1, Form1->Chart2})
+                for (int y = 0; y < c->Height(); y += 3)
+                    for (int x = 0; x < c->Width(); x += 3)
+                        before.push_back(ControlPixel(c, x, y));
+            Form1->Button2->Click();
+            FlushPaints(Form1);
+            std::vector<uint32_t> after;
+            for (TChart* c : {Form1->Chart1, Form1->Chart2})
+                for (int y = 0; y < c->Height(); y += 3)
+                    for (int x = 0; x < c->Width(); x += 3)
+                        after.push_back(ControlPixel(c, x, y));
+            ASSERT_EQ(before, after);
+        }
+    }
+}
+
 // The readout and the nearest edge read the samples; on seeded logs with repeated and
 // backward times they must equal the readout over the series' own points at every time.
 TEST(TextSamplesReadout, SameAsOverTheSeriesPoints)
