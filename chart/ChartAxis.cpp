@@ -18,9 +18,6 @@ void ApplyChartDefaultFont(TFont& font)
     font.SetStyle(0);
 }
 
-// ---------------------------------------------------------------------------
-// TChartFontObject, TChartAxisTitle
-
 TChartFontObject::TChartFontObject(TCustomAxisPanel* chart)
     : FParentChart(chart), FFont(std::make_unique<TFont>())
 {
@@ -74,9 +71,6 @@ void TChartAxisTitle::Assign(const TPersistent* source)
     FCaption = other->FCaption;
     Font()->Assign(other->Font());
 }
-
-// ---------------------------------------------------------------------------
-// TCustomChartAxis
 
 TCustomChartAxis::TCustomChartAxis(TCustomAxisPanel* chart) : FParentChart(chart)
 {

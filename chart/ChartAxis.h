@@ -1,5 +1,6 @@
 // One axis of a chart: its properties and their checks, its range (automatic or manual) and
-// its value-to-pixel mapping for the current drawing; the axis title.
+// its value-to-pixel mapping for the current drawing; the axis title. Implemented in
+// ChartAxis.cpp (properties, range, placement) and AxisDraw.cpp (labels, measuring, painting).
 #pragma once
 
 #include <cstdint>
@@ -176,7 +177,7 @@ public:
     void CopyAxisFrom(const TPersistent* source);
     void Assign(const TPersistent* source) override;
 
-    // Labels, ticks and grid (defined with the label code).
+    // Labels, ticks and grid (AxisDraw.cpp), from the numbers AxisLabels works out.
     void ReserveAxisSpace(TRect& rect);
     void DrawAxis(bool computeAxisLinePos);
     // The labels (asking the label handlers for values and texts) and tick pixels at Step.
@@ -199,7 +200,7 @@ public:
     // Fixed at creation: the side (the orientation is the mapping's). The mapping's range
     // and pixels are prepared by ComputeAutoRange, PlaceOnChartRect and ApplySeriesMargins.
     bool FarSide = false;
-    // Positions across the axis: line, labels and title (written by the label code).
+    // Positions across the axis: line, labels and title (written by the drawing code).
     int AxisLinePos = 0;
     int LabelsPos = 0;
     int TitlePos = 0;

@@ -16,9 +16,6 @@ void TZoomPanningRecord::NormalizeCorners()
     if (Y0 > Y1) std::swap(Y0, Y1);
 }
 
-// ---------------------------------------------------------------------------
-// TCustomChartPanel
-
 TCustomChartPanel::TCustomChartPanel(TComponent* owner) : TCustomPanel(owner)
 {
     SetBounds(Left(), Top(), 400, 250);
@@ -223,9 +220,6 @@ void TCustomChartPanel::RenderParts(TRect& panelRect)
 {
     (void)panelRect;
 }
-
-// ---------------------------------------------------------------------------
-// TCustomChartPanelExtended
 
 TCustomChartPanelExtended::TCustomChartPanelExtended(TComponent* owner) : TCustomChartPanel(owner)
 {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "chart/ChartCanvas.h"
+#include "toolkit/Canvas.h"
 #include "toolkit/Classes.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Graphics.h"

@@ -25,9 +25,6 @@ constexpr TColor kPointPalette[] = {clRed,     clGreen,  clYellow, clBlue,   clW
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-// TSeriesMarks
-
 void TSeriesMarks::SetVisible(bool value)
 {
     if (StoreChanged(FVisible, value))
@@ -51,15 +48,18 @@ void TSeriesMarks::Assign(const TPersistent* source)
     SetArrowLength(other->FArrowLength);
 }
 
-// ---------------------------------------------------------------------------
-// TChartSeries
-
 TChartSeries::TChartSeries(TComponent* owner) : TComponent(owner)
 {
     FMarks = std::make_unique<TSeriesMarks>(this);
     FXValues = std::make_unique<TChartValueList>(this, "X");
     FXValues->SetOrder(loAscending);
     FYValues = std::make_unique<TChartValueList>(this, "Y");
+    for (TChartValueList* list : {FXValues.get(), FYValues.get()}) {
+        FValueLists.push_back(list);
+        list->OnChanged = [this](bool forValue) {
+            if (!forValue || FActive) RequestRepaint();
+        };
+    }
 }
 
 TChartSeries::~TChartSeries()
@@ -341,9 +341,6 @@ int TChartSeries::Clicked(int x, int y) const
     (void)y;
     return -1;
 }
-
-// ---------------------------------------------------------------------------
-// TSeriesBatch
 
 TSeriesBatch::TSeriesBatch(TChartSeries& series) : FSeries(series), FOrder(series.FXValues->Order())
 {

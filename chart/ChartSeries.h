@@ -89,8 +89,6 @@ public:
     TChartValueList* YValues() const { return FYValues.get(); }
     // Every value list of the series in creation order.
     const std::vector<TChartValueList*>& ValueLists() const { return FValueLists; }
-    // Called by a value list's constructor.
-    void RegisterValueList(TChartValueList* list) { FValueLists.push_back(list); }
 
     bool Active() const { return FActive; }
     void SetActive(bool value);

@@ -138,10 +138,6 @@ public:
 
     // Whether the marker of point Index, drawn at (PX, PY), covers (X, Y).
     virtual bool ClickedPointer(int index, int px, int py, int x, int y) const;
-    // Draws the marker of point Index at (PX, PY); markers are not drawn by this engine.
-    virtual void DrawPointer(int px, int py, TColor color, int index);
-    // The vertical axis' end pixel, where an area fill would start.
-    virtual int OriginPixel(int index) const;
 
     std::string ClassName() const override { return "TCustomSeries"; }
 
