@@ -1,5 +1,6 @@
 // Axis label steps, label values and tick geometry as functions of plain numbers,
-// so that the step search and the tick layout can be checked without a chart.
+// so that the step search and the tick layout can be checked without a chart. Implemented in
+// AxisLabels.cpp.
 #pragma once
 
 #include <cstdint>

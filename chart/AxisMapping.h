@@ -1,5 +1,6 @@
 // An axis' mapping between values and pixels for the current paint: the one place where
 // values become pixels and pixels values, for the axis, the series drawing and the mouse.
+// Implemented in AxisMapping.cpp.
 #pragma once
 
 #include <cstdint>

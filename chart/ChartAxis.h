@@ -16,7 +16,6 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/Types.h"
 
-class TChartSeries;
 class TCustomAxisPanel;
 class TCustomChartAxis;
 
@@ -35,7 +34,7 @@ enum TAxisLabelStyle : uint8_t { talAuto, talNone, talValue, talMark, talText };
 class TChartFontObject : public TPersistent
 {
 public:
-    explicit TChartFontObject(TCustomAxisPanel* chart);
+    explicit TChartFontObject(TChartPartsHost* chart);
     ~TChartFontObject() override;
     TFont* Font() const { return FFont.get(); }
     void SetFont(const TFont* value);
@@ -46,6 +45,7 @@ protected:
     void Repaint();
 
 private:
+    TCustomChartPanel* FPanel = nullptr;
     TCustomAxisPanel* FParentChart = nullptr;
     std::unique_ptr<TFont> FFont;
 };
@@ -53,7 +53,7 @@ private:
 class TChartAxisTitle : public TChartFontObject
 {
 public:
-    TChartAxisTitle(TCustomAxisPanel* chart, TCustomChartAxis* axis);
+    TChartAxisTitle(TChartPartsHost* chart, TCustomChartAxis* axis);
     int Angle() const { return FAngle; }
     // Accepts 0..359.
     void SetAngle(int value);
@@ -76,7 +76,7 @@ class TCustomChartAxis : public TPersistent, public TAxisMapping
 {
 public:
     // Appends itself to Chart's axes list.
-    explicit TCustomChartAxis(TCustomAxisPanel* chart);
+    explicit TCustomChartAxis(TChartPartsHost* chart);
     ~TCustomChartAxis() override;
 
     TCustomAxisPanel* ParentChart() const { return FParentChart; }
@@ -217,6 +217,8 @@ private:
     void Repaint();
     bool ChartLoading() const;
 
+    TChartPartsHost* FHost = nullptr;
+    TCustomChartPanel* FPanel = nullptr;
     TCustomAxisPanel* FParentChart = nullptr;
     bool FAutomatic = true;
     bool FAutomaticMaximum = true;
@@ -265,7 +267,7 @@ class TChartAxis : public TCustomChartAxis
 {
 public:
     // Sets orientation, side and the default title angle (90 left, 270 right).
-    TChartAxis(TCustomAxisPanel* chart, bool isHorizontal, bool farSide);
+    TChartAxis(TChartPartsHost* chart, bool isHorizontal, bool farSide);
     std::string ClassName() const override { return "TChartAxis"; }
 };
 
@@ -273,6 +275,6 @@ public:
 class TChartDepthAxis : public TCustomChartAxis
 {
 public:
-    explicit TChartDepthAxis(TCustomAxisPanel* chart);
+    explicit TChartDepthAxis(TChartPartsHost* chart);
     std::string ClassName() const override { return "TChartDepthAxis"; }
 };

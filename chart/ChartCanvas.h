@@ -1,5 +1,6 @@
 // The chart's pens and brush, its 3D view options, and the drawing surface every chart pixel
 // goes through: a layer over a toolkit canvas with an off-screen image and a 2D projection.
+// Implemented in ChartCanvas.cpp.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,6 @@
 // Line series: the point marker, the drawing of a series as a polyline through its points
 // (clipped by the chart), and the pixel margins the series asks its axes to keep free.
+// Implemented in LineSeries.cpp.
 #pragma once
 
 #include <cstdint>
