@@ -3,7 +3,6 @@
 // AxisLabels.cpp.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 

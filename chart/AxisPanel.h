@@ -47,6 +47,7 @@ public:
     void SetDepthAxis(const TCustomChartAxis* value);
     // Bottom, top, left, right, depth.
     const std::vector<TCustomChartAxis*>& AxesList() const { return FAxesList; }
+    // What its axes and series ask of it (TChartPartsHost).
     void RegisterAxis(TCustomChartAxis* axis) override { FAxesList.push_back(axis); }
     TCustomChartPanel* HostPanel() override { return this; }
     TCustomAxisPanel* HostAxisPanel() override { return this; }
@@ -86,6 +87,7 @@ public:
     std::string ClassName() const override { return "TCustomAxisPanel"; }
 
 private:
+    // Only a series attaching or detaching itself calls these, through TChartPartsHost.
     void InsertSeriesInList(TChartSeries* series) override;
     void RemoveSeriesFromList(TChartSeries* series) override;
 
