@@ -19,7 +19,7 @@
 
 #include "BenchTable.h"
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/TestSupport.h"
 

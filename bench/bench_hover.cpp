@@ -9,7 +9,7 @@
 
 #include "BenchTable.h"
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/PulseReadout.h"
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Graphics_p.h"
 

@@ -15,7 +15,7 @@
 #include "BenchTable.h"
 #include "chart/Chart.h"
 #include "chart/ChartEngine.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "chart/ValueBuffer.h"
 #include "toolkit/Classes.h"
 #include "toolkit/Forms.h"

@@ -1,15 +1,20 @@
-// Measuring and drawing an axis: the room its labels and title take, and the title, labels,
-// line, ticks and grid, painted from the numbers the label layout gives.
+// The axis' labels, measuring and drawing: the label texts and the values the handlers give,
+// the room labels and title take, and the title, labels, line, ticks and grid, painted from
+// the numbers the label layout gives.
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "chart/AxisLabels.h"
 #include "chart/ChartEngine.h"
+#include "toolkit/FormatFloat.h"
 
 namespace {
 
 using namespace AxisLabels;
+
+// A label hook supplies at most this many values plus one.
+constexpr int MaxCustomLabelIndex = 2000;
 
 // The side of the chart rectangle an axis sits on: +1 where pixels grow away
 // from the chart (bottom, right), -1 where they grow into it (top, left).
@@ -165,6 +170,92 @@ void DrawGridLines(const TCustomChartAxis& axis, const std::vector<int>& positio
 }
 
 } // namespace
+
+TAxisLabelStyle TCustomChartAxis::EffectiveLabelStyle() const
+{
+    if (LabelStyle() != talAuto) return LabelStyle();
+    TAxisLabelStyle result = talNone;
+    for (const TChartSeries* series : ParentChart()->SeriesList()) {
+        if (!series->Active() || !series->AssociatedToAxis(this)) continue;
+        if (series->XValuesHorizontal() == IsHorizontal && series->PointCount() > 0 &&
+            !series->PointLabel(0).empty())
+            return talText;
+        result = talValue;
+    }
+    return result;
+}
+
+std::string TCustomChartAxis::LabelText(double value) const
+{
+    std::string text = FormatFloat(AxisValuesFormat(), value);
+    TCustomAxisPanel* chart = ParentChart();
+    if (chart->OnGetAxisLabel)
+        chart->OnGetAxisLabel(const_cast<TCustomChartAxis*>(this), nullptr, -1, text);
+    if (LabelsMultiLine()) std::replace(text.begin(), text.end(), ' ', '\r');
+    return text;
+}
+
+double TCustomChartAxis::NextLabelStep(double step)
+{
+    return NextStep(step);
+}
+
+double TCustomChartAxis::StepForLabelCount(int maxLabels) const
+{
+    return StepForCount(maxLabels, EffectiveSpan, Increment(), LabelsSeparation());
+}
+
+TTickLayout TCustomChartAxis::LayoutTicks(double step)
+{
+    TCustomAxisPanel* chart = ParentChart();
+    // The texts are asked for even for labels the layout drops: label handlers see every label.
+    std::vector<TTickLayout::TLabel> candidates;
+    const auto candidate = [&](double value, std::string text) {
+        candidates.push_back(TTickLayout::TLabel{ValueToPixel(value), std::move(text)});
+    };
+    if (step > 0 && EffectiveMaximum >= EffectiveMinimum) {
+        switch (EffectiveLabelStyle()) {
+        case talValue:
+            if (chart->OnGetNextAxisLabel) {
+                // The handler supplies the values; it clears Stop for each one it gives.
+                for (int index = 0; index <= MaxCustomLabelIndex; ++index) {
+                    double value = 0;
+                    bool stop = true;
+                    chart->OnGetNextAxisLabel(this, index, value, stop);
+                    if (stop) break;
+                    if (value >= EffectiveMinimum - 1E-7 && value <= EffectiveMaximum + 1E-7)
+                        candidate(value, LabelText(value));
+                }
+                break;
+            }
+            for (double value :
+                 LabelValues(EffectiveMinimum, EffectiveMaximum, step, RoundFirstLabel()))
+                candidate(value, LabelText(value));
+            break;
+        case talMark:
+        case talText:
+            for (const TChartSeries* series : chart->SeriesList()) {
+                if (!series->Active() || !series->AssociatedToAxis(this)) continue;
+                const bool alongX = series->XValuesHorizontal() == IsHorizontal;
+                for (int i = 0; i < series->PointCount(); ++i) {
+                    const double value = alongX ? series->PointX(i) : series->PointY(i);
+                    if (value < EffectiveMinimum || value > EffectiveMaximum) continue;
+                    candidate(value, series->PointLabel(i));
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    TTickRules rules;
+    rules.ShowLabels = Labels();
+    rules.LabelsOnAxis = LabelsOnAxis();
+    rules.TickOnLabelsOnly = TickOnLabelsOnly();
+    rules.MinorCount = MinorTickCount();
+    rules.ExtendMinorEnds = !Logarithmic();
+    return AxisLabels::LayoutTicks(std::move(candidates), rules, StartPixel, EndPixel);
+}
 
 double TCustomChartAxis::LabelStep() const
 {

@@ -1,20 +1,15 @@
-// The axis labels: step search, label values and texts, and the tick layout, all as numbers;
-// the measuring and drawing that use them live in AxisDraw.cpp.
+// The axis labels: step search, label values and the tick layout, all as numbers; the axis
+// asks for them in AxisDraw.cpp.
 #include "chart/AxisLabels.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
-#include "chart/ChartEngine.h"
-#include "toolkit/FormatFloat.h"
+#include "chart/AxisMapping.h"
 
 namespace AxisLabels {
-
-int64_t RoundEven(long double value)
-{
-    return std::llrint(value);
-}
 
 double NextStep(double step)
 {
@@ -99,6 +94,26 @@ std::vector<double> LabelValues(double minimum, double maximum, double step, boo
     return values;
 }
 
+TTickLayout LayoutTicks(std::vector<TTickLayout::TLabel> candidates, const TTickRules& rules,
+                        int startPixel, int endPixel)
+{
+    TTickLayout layout;
+    layout.Ticks.reserve(std::min<size_t>(candidates.size(), MaxTickCount));
+    for (TTickLayout::TLabel& label : candidates) {
+        const int p = label.Pixel;
+        if (!rules.LabelsOnAxis && !(startPixel < p && p < endPixel)) continue;
+        // Ticks beyond the capacity are dropped: their labels are still written, but they get
+        // no tick and no grid line.
+        if ((rules.ShowLabels || !rules.TickOnLabelsOnly) &&
+            static_cast<int>(layout.Ticks.size()) < MaxTickCount)
+            layout.Ticks.push_back(p);
+        if (rules.ShowLabels) layout.Labels.push_back(std::move(label));
+    }
+    layout.MinorTicks = MinorTickPositions(layout.Ticks, rules.MinorCount, rules.ExtendMinorEnds,
+                                           startPixel, endPixel);
+    return layout;
+}
+
 std::vector<int> CenteredGridPositions(const std::vector<int>& ticks)
 {
     std::vector<int> positions;
@@ -165,117 +180,3 @@ int OffsetByPositionPercent(int x, double percent, int chartExtent, bool horizon
 }
 
 } // namespace AxisLabels
-
-namespace {
-
-using namespace AxisLabels;
-
-// A label hook supplies at most this many values plus one.
-constexpr int MaxCustomLabelIndex = 2000;
-
-// The major tick positions of one drawing, in label order; full at MaxTickCount.
-class TTickList
-{
-public:
-    TTickList() { FPositions.reserve(MaxTickCount); }
-    // Positions beyond the capacity are dropped: their labels are still written,
-    // but they get no tick and no grid line.
-    void Add(int position)
-    {
-        if (static_cast<int>(FPositions.size()) < MaxTickCount) FPositions.push_back(position);
-    }
-    const std::vector<int>& Positions() const { return FPositions; }
-
-private:
-    std::vector<int> FPositions;
-};
-
-} // namespace
-
-TAxisLabelStyle TCustomChartAxis::EffectiveLabelStyle() const
-{
-    if (LabelStyle() != talAuto) return LabelStyle();
-    TAxisLabelStyle result = talNone;
-    for (const TChartSeries* series : ParentChart()->SeriesList()) {
-        if (!series->Active() || !series->AssociatedToAxis(this)) continue;
-        if (series->XValuesHorizontal() == IsHorizontal && series->PointCount() > 0 &&
-            !series->PointLabel(0).empty())
-            return talText;
-        result = talValue;
-    }
-    return result;
-}
-
-std::string TCustomChartAxis::LabelText(double value) const
-{
-    std::string text = FormatFloat(AxisValuesFormat(), value);
-    TCustomAxisPanel* chart = ParentChart();
-    if (chart->OnGetAxisLabel)
-        chart->OnGetAxisLabel(const_cast<TCustomChartAxis*>(this), nullptr, -1, text);
-    if (LabelsMultiLine()) std::replace(text.begin(), text.end(), ' ', '\r');
-    return text;
-}
-
-double TCustomChartAxis::NextLabelStep(double step)
-{
-    return NextStep(step);
-}
-
-double TCustomChartAxis::StepForLabelCount(int maxLabels) const
-{
-    return StepForCount(maxLabels, EffectiveSpan, Increment(), LabelsSeparation());
-}
-
-TTickLayout TCustomChartAxis::LayoutTicks(double step)
-{
-    TCustomAxisPanel* chart = ParentChart();
-    TTickLayout layout;
-    TTickList ticks;
-    // The texts are asked for even when hidden: label handlers see every label. With ticks on
-    // labels only, an axis without labels has no ticks.
-    const auto placeLabel = [&](int p, std::string text) {
-        if (!LabelsOnAxis() && !(StartPixel < p && p < EndPixel)) return;
-        if (Labels() || !TickOnLabelsOnly()) ticks.Add(p);
-        if (Labels()) layout.Labels.push_back(TTickLayout::TLabel{p, std::move(text)});
-    };
-    if (step > 0 && EffectiveMaximum >= EffectiveMinimum) {
-        switch (EffectiveLabelStyle()) {
-        case talValue:
-            if (chart->OnGetNextAxisLabel) {
-                // The handler supplies the values; it clears Stop for each one it gives.
-                for (int index = 0; index <= MaxCustomLabelIndex; ++index) {
-                    double value = 0;
-                    bool stop = true;
-                    chart->OnGetNextAxisLabel(this, index, value, stop);
-                    if (stop) break;
-                    if (value >= EffectiveMinimum - 1E-7 && value <= EffectiveMaximum + 1E-7)
-                        placeLabel(ValueToPixel(value), LabelText(value));
-                }
-                break;
-            }
-            for (double value :
-                 LabelValues(EffectiveMinimum, EffectiveMaximum, step, RoundFirstLabel()))
-                placeLabel(ValueToPixel(value), LabelText(value));
-            break;
-        case talMark:
-        case talText:
-            for (const TChartSeries* series : chart->SeriesList()) {
-                if (!series->Active() || !series->AssociatedToAxis(this)) continue;
-                const bool alongX = series->XValuesHorizontal() == IsHorizontal;
-                for (int i = 0; i < series->PointCount(); ++i) {
-                    const double value = alongX ? series->PointX(i) : series->PointY(i);
-                    if (value < EffectiveMinimum || value > EffectiveMaximum) continue;
-                    placeLabel(ValueToPixel(value), series->PointLabel(i));
-                }
-            }
-            break;
-        default:
-            break;
-        }
-    }
-
-    layout.Ticks = ticks.Positions();
-    layout.MinorTicks =
-        MinorTickPositions(layout.Ticks, MinorTickCount(), !Logarithmic(), StartPixel, EndPixel);
-    return layout;
-}

@@ -1,8 +1,8 @@
 // Axis label steps, label values and tick geometry as functions of plain numbers,
-// so that the step search and the tick layout can be checked without a chart.
+// so that the step search and the tick layout can be checked without a chart. Implemented in
+// AxisLabels.cpp.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,9 +30,6 @@ struct TTickLayout
     std::vector<int> MinorTicks;
 };
 
-// Round half to even, computed on the extended-precision value.
-int64_t RoundEven(long double value);
-
 // The next step of the sequence 1, 2, 5, 10, 20, 50, ... (and 0.5, 0.2, 0.1,
 // ... below 1).
 double NextStep(double step);
@@ -50,6 +47,26 @@ double StepForCount(int maxLabels, double span, double increment, int labelsSepa
 // when the range needs MaxLabelCount or more labels at step, when step is not
 // above 0 or when maximum < minimum.
 std::vector<double> LabelValues(double minimum, double maximum, double step, bool roundFirstLabel);
+
+// Which labels and ticks an axis keeps of the labels it found.
+struct TTickRules
+{
+    // Labels written at all; without them no tick stands for a label.
+    bool ShowLabels = true;
+    // Labels outside the axis' end pixels are kept too.
+    bool LabelsOnAxis = true;
+    // Ticks only where a label is written.
+    bool TickOnLabelsOnly = true;
+    int MinorCount = 0;
+    // Continue the first interval's minor spacing beyond both ends (not on a logarithmic axis).
+    bool ExtendMinorEnds = true;
+};
+
+// The layout of an axis drawing from its candidate labels (pixel and text, in label order)
+// between startPixel and endPixel: the labels kept, their major ticks (at most MaxTickCount;
+// later labels are still written) and the minor ticks between them.
+TTickLayout LayoutTicks(std::vector<TTickLayout::TLabel> candidates, const TTickRules& rules,
+                        int startPixel, int endPixel);
 
 // Grid positions of a centred grid: midway between consecutive ticks.
 std::vector<int> CenteredGridPositions(const std::vector<int>& ticks);

@@ -4,8 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "chart/AxisLabels.h"
-
 namespace {
 
 int ClampToInt(long long value)
@@ -15,11 +13,16 @@ int ClampToInt(long long value)
 
 } // namespace
 
+int64_t RoundEven(long double value)
+{
+    return std::llrint(value);
+}
+
 void TAxisMapping::Place(int origin, long double extent, double startPercent, double endPercent)
 {
     const long double onePercent = 0.01L;
-    StartPixel = ClampToInt(origin + AxisLabels::RoundEven(extent * onePercent * startPercent));
-    EndPixel = ClampToInt(origin + AxisLabels::RoundEven(extent * onePercent * endPercent));
+    StartPixel = ClampToInt(origin + RoundEven(extent * onePercent * startPercent));
+    EndPixel = ClampToInt(origin + RoundEven(extent * onePercent * endPercent));
     PixelLength = EndPixel - StartPixel;
     CenterPixel = static_cast<int>((static_cast<long long>(StartPixel) + EndPixel) / 2);
 }
@@ -31,7 +34,7 @@ int TAxisMapping::ValueToPixel(double value) const
                                          PixelLength / EffectiveSpan);
     // Also catches NaN, which no pixel can stand for.
     if (!(std::fabs(t) < 2147483647.0)) return CenterPixel;
-    const long long offset = AxisLabels::RoundEven(t);
+    const long long offset = RoundEven(t);
     const bool fromEnd = IsHorizontal ? InvertedScale : !InvertedScale;
     return ClampToInt(fromEnd ? EndPixel - offset : StartPixel + offset);
 }

@@ -1,6 +1,12 @@
 // An axis' mapping between values and pixels for the current paint: the one place where
 // values become pixels and pixels values, for the axis, the series drawing and the mouse.
+// Implemented in AxisMapping.cpp.
 #pragma once
+
+#include <cstdint>
+
+// Round half to even, computed on the extended-precision value: the rounding of every pixel.
+int64_t RoundEven(long double value);
 
 // Prepared by the axis before each paint (range, then placement, then margins); all
 // arithmetic runs in extended precision so that a pixel is the same wherever it is asked for.

@@ -83,6 +83,22 @@ void TCustomAxisPanel::SetDepthAxis(const TCustomChartAxis* value)
     FDepthAxis->Assign(value);
 }
 
+TCustomChartAxis* TCustomAxisPanel::SideAxis(bool horizontal, bool farSide) const
+{
+    if (horizontal) return farSide ? FTopAxis : FBottomAxis;
+    return farSide ? FRightAxis : FLeftAxis;
+}
+
+bool TCustomAxisPanel::AxisShowsDateTime(const TCustomChartAxis* axis) const
+{
+    for (const TChartSeries* series : FSeriesList) {
+        if (!series->Active() || !series->AssociatedToAxis(axis)) continue;
+        const bool alongX = series->XValuesHorizontal() == axis->IsHorizontal;
+        return alongX ? series->XValues()->DateTime() : series->YValues()->DateTime();
+    }
+    return false;
+}
+
 void TCustomAxisPanel::SetView3DWalls(bool value)
 {
     if (StoreChanged(FView3DWalls, value)) RequestRepaint();

@@ -1,5 +1,5 @@
 // The chart panel with axes: its series list, its five axes and the data extents and axis
-// visibility the layout asks for.
+// visibility the layout asks for. Implemented in AxisPanel.cpp.
 #pragma once
 
 #include <functional>
@@ -17,7 +17,7 @@ using TAxisOnGetNextLabel =
     std::function<void(TCustomChartAxis* sender, int labelIndex, double& labelValue, bool& stop)>;
 
 // A chart panel with series and five axes (bottom, top, left, right, depth).
-class TCustomAxisPanel : public TCustomChartPanelExtended
+class TCustomAxisPanel : public TCustomChartPanelExtended, public TChartPartsHost
 {
 public:
     explicit TCustomAxisPanel(TComponent* owner = nullptr);
@@ -47,8 +47,12 @@ public:
     void SetDepthAxis(const TCustomChartAxis* value);
     // Bottom, top, left, right, depth.
     const std::vector<TCustomChartAxis*>& AxesList() const { return FAxesList; }
-    // Called by the axis constructor.
-    void RegisterAxis(TCustomChartAxis* axis) { FAxesList.push_back(axis); }
+    // What its axes and series ask of it (TChartPartsHost).
+    void RegisterAxis(TCustomChartAxis* axis) override { FAxesList.push_back(axis); }
+    TCustomChartPanel* HostPanel() override { return this; }
+    TCustomAxisPanel* HostAxisPanel() override { return this; }
+    TCustomChartAxis* SideAxis(bool horizontal, bool farSide) const override;
+    bool AxisShowsDateTime(const TCustomChartAxis* axis) const override;
 
     bool View3DWalls() const { return FView3DWalls; }
     void SetView3DWalls(bool value);
@@ -69,8 +73,8 @@ public:
     TNotifyEvent OnBeforeDrawAxes;
     TNotifyEvent OnBeforeDrawSeries;
 
-    // Smallest or largest X (Horizontal) or Y value of the series that count for Axis; 0 if none.
-    double SeriesValueExtent(const TCustomChartAxis* axis, bool wantLargest, bool horizontal) const;
+    double SeriesValueExtent(const TCustomChartAxis* axis, bool wantLargest,
+                             bool horizontal) const override;
     double MinXValue(const TCustomChartAxis* axis) const;
     double MaxXValue(const TCustomChartAxis* axis) const;
     double MinYValue(const TCustomChartAxis* axis) const;
@@ -83,9 +87,9 @@ public:
     std::string ClassName() const override { return "TCustomAxisPanel"; }
 
 private:
-    friend class TChartSeries;
-    void InsertSeriesInList(TChartSeries* series);
-    void RemoveSeriesFromList(TChartSeries* series);
+    // Only a series attaching or detaching itself calls these, through TChartPartsHost.
+    void InsertSeriesInList(TChartSeries* series) override;
+    void RemoveSeriesFromList(TChartSeries* series) override;
 
     std::vector<TChartSeries*> FSeriesList;
     bool FView3DWalls = true;

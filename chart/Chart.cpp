@@ -32,9 +32,6 @@ bool JapaneseUserInterface()
     return name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@';
 }
 
-// ---------------------------------------------------------------------------
-// TCustomChartWall
-
 TCustomChartWall::TCustomChartWall(TCustomChart* chart, TColor defaultColor)
     : FColor(defaultColor), FBrush(std::make_unique<TChartBrush>([this](TObject*) { Repaint(); })),
       FPen(std::make_unique<TChartPen>([this](TObject*) { Repaint(); })), FParentChart(chart),
@@ -87,9 +84,6 @@ void TCustomChartWall::Assign(const TPersistent* source)
     FPen->Assign(other->FPen.get());
     SetSize(other->FSize);
 }
-
-// ---------------------------------------------------------------------------
-// TChartTitle
 
 TChartTitle::TChartTitle(TCustomChart* chart)
     : TChartFontObject(chart),
@@ -168,9 +162,6 @@ void TChartTitle::Assign(const TPersistent* source)
     SetVisible(other->FVisible);
 }
 
-// ---------------------------------------------------------------------------
-// TChartLegend
-
 void TChartLegend::SetVisible(bool value)
 {
     if (StoreChanged(FVisible, value))
@@ -186,9 +177,6 @@ void TChartLegend::Assign(const TPersistent* source)
     }
     SetVisible(other->FVisible);
 }
-
-// ---------------------------------------------------------------------------
-// TCustomChart
 
 TCustomChart::TCustomChart(TComponent* owner) : TCustomAxisPanel(owner)
 {

@@ -1,5 +1,7 @@
 // The chart control: walls, titles and legend, and the fixed drawing sequence that lays out
-// and paints background, titles, axes, back wall, series and the zoom rectangle.
+// and paints background, titles, axes, back wall, series and the zoom rectangle. Implemented
+// in Chart.cpp (parts, layout, painting), ChartMouse.cpp (zoom, pan, clicks) and
+// ChartOverlay.cpp (overlay text and marker).
 #pragma once
 
 #include <cstdint>

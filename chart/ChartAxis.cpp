@@ -5,9 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "chart/AxisLabels.h"
-#include "chart/AxisPanel.h"
-#include "chart/ChartSeries.h"
 #include "chart/StoreChanged.h"
 
 void ApplyChartDefaultFont(TFont& font)
@@ -18,11 +15,10 @@ void ApplyChartDefaultFont(TFont& font)
     font.SetStyle(0);
 }
 
-// ---------------------------------------------------------------------------
-// TChartFontObject, TChartAxisTitle
-
-TChartFontObject::TChartFontObject(TCustomAxisPanel* chart)
-    : FParentChart(chart), FFont(std::make_unique<TFont>())
+TChartFontObject::TChartFontObject(TChartPartsHost* chart)
+    : FPanel(chart != nullptr ? chart->HostPanel() : nullptr),
+      FParentChart(chart != nullptr ? chart->HostAxisPanel() : nullptr),
+      FFont(std::make_unique<TFont>())
 {
     ApplyChartDefaultFont(*FFont);
     FFont->OnChange = [this](TObject*) { Repaint(); };
@@ -37,10 +33,10 @@ void TChartFontObject::SetFont(const TFont* value)
 
 void TChartFontObject::Repaint()
 {
-    if (FParentChart != nullptr) FParentChart->RequestRepaint();
+    if (FPanel != nullptr) FPanel->RequestRepaint();
 }
 
-TChartAxisTitle::TChartAxisTitle(TCustomAxisPanel* chart, TCustomChartAxis* axis)
+TChartAxisTitle::TChartAxisTitle(TChartPartsHost* chart, TCustomChartAxis* axis)
     : TChartFontObject(chart), FAxis(axis)
 {
 }
@@ -75,10 +71,9 @@ void TChartAxisTitle::Assign(const TPersistent* source)
     Font()->Assign(other->Font());
 }
 
-// ---------------------------------------------------------------------------
-// TCustomChartAxis
-
-TCustomChartAxis::TCustomChartAxis(TCustomAxisPanel* chart) : FParentChart(chart)
+TCustomChartAxis::TCustomChartAxis(TChartPartsHost* chart)
+    : FHost(chart), FPanel(chart != nullptr ? chart->HostPanel() : nullptr),
+      FParentChart(chart != nullptr ? chart->HostAxisPanel() : nullptr)
 {
     TNotifyEvent changed = [this](TObject*) { Repaint(); };
     FAxis = std::make_unique<TChartAxisPen>(changed);
@@ -91,7 +86,7 @@ TCustomChartAxis::TCustomChartAxis(TCustomAxisPanel* chart) : FParentChart(chart
     FTicks = std::make_unique<TDarkGrayPen>(changed);
     FTicksInner = std::make_unique<TDarkGrayPen>(changed);
     FTitle = std::make_unique<TChartAxisTitle>(chart, this);
-    if (FParentChart != nullptr) FParentChart->RegisterAxis(this);
+    if (FHost != nullptr) FHost->RegisterAxis(this);
 }
 
 TCustomChartAxis::~TCustomChartAxis() = default;
@@ -103,12 +98,12 @@ template <class T> void TCustomChartAxis::Change(T& field, const T& value)
 
 void TCustomChartAxis::Repaint()
 {
-    if (FParentChart != nullptr) FParentChart->RequestRepaint();
+    if (FPanel != nullptr) FPanel->RequestRepaint();
 }
 
 bool TCustomChartAxis::ChartLoading() const
 {
-    return FParentChart != nullptr && FParentChart->IsLoading();
+    return FPanel != nullptr && FPanel->IsLoading();
 }
 
 void TCustomChartAxis::SetAutomatic(bool value)
@@ -211,7 +206,7 @@ void TCustomChartAxis::SetLabelsSize(int value)
 void TCustomChartAxis::SetLabelStyle(TAxisLabelStyle value)
 {
     if (StoreChanged(FLabelStyle, value))
-        if (FParentChart != nullptr) FParentChart->RepaintNow();
+        if (FPanel != nullptr) FPanel->RepaintNow();
 }
 
 void TCustomChartAxis::SetLogarithmic(bool value)
@@ -318,25 +313,15 @@ void TCustomChartAxis::SetDefaultTitleAngle(int value)
 
 bool TCustomChartAxis::ComputeIsDateTimeScale() const
 {
-    if (FParentChart == nullptr) return false;
-    for (const TChartSeries* series : FParentChart->SeriesList()) {
-        if (!series->Active() || !series->AssociatedToAxis(this)) continue;
-        const bool alongX = series->XValuesHorizontal() == IsHorizontal;
-        return alongX ? series->XValues()->DateTime() : series->YValues()->DateTime();
-    }
-    return false;
+    return FHost != nullptr && FHost->AxisShowsDateTime(this);
 }
 
 void TCustomChartAxis::ComputeAutoRange()
 {
     if (FAutomatic || FAutomaticMaximum)
-        FMaximum = FParentChart != nullptr
-                       ? FParentChart->SeriesValueExtent(this, true, IsHorizontal)
-                       : 0.0;
+        FMaximum = FHost != nullptr ? FHost->SeriesValueExtent(this, true, IsHorizontal) : 0.0;
     if (FAutomatic || FAutomaticMinimum)
-        FMinimum = FParentChart != nullptr
-                       ? FParentChart->SeriesValueExtent(this, false, IsHorizontal)
-                       : 0.0;
+        FMinimum = FHost != nullptr ? FHost->SeriesValueExtent(this, false, IsHorizontal) : 0.0;
     EffectiveMaximum = FMaximum;
     EffectiveMinimum = FMinimum;
     EffectiveSpan = EffectiveMaximum - EffectiveMinimum;
@@ -345,7 +330,7 @@ void TCustomChartAxis::ComputeAutoRange()
 void TCustomChartAxis::PlaceOnChartRect()
 {
     TRect rect;
-    if (FParentChart != nullptr) rect = FParentChart->ChartRect();
+    if (FPanel != nullptr) rect = FPanel->ChartRect();
     const int origin = IsHorizontal ? rect.Left : rect.Top;
     const long double extent = IsHorizontal ? rect.Width() : rect.Height();
     Place(origin, extent, FStartPosition, FEndPosition);
@@ -380,11 +365,11 @@ void TCustomChartAxis::SetAxisRange(double low, double high)
 void TCustomChartAxis::ScrollAxis(double offset, bool limitCheck)
 {
     bool shift = !limitCheck;
-    if (limitCheck && FParentChart != nullptr) {
+    if (limitCheck && FHost != nullptr) {
         if (offset > 0)
-            shift = FParentChart->SeriesValueExtent(this, true, IsHorizontal) > FMaximum;
+            shift = FHost->SeriesValueExtent(this, true, IsHorizontal) > FMaximum;
         else if (offset < 0)
-            shift = FParentChart->SeriesValueExtent(this, false, IsHorizontal) < FMinimum;
+            shift = FHost->SeriesValueExtent(this, false, IsHorizontal) < FMinimum;
     }
     if (!shift) return;
     FAutomatic = false;
@@ -392,7 +377,7 @@ void TCustomChartAxis::ScrollAxis(double offset, bool limitCheck)
     FMaximum += offset;
     FAutomaticMinimum = false;
     FMinimum += offset;
-    if (FParentChart != nullptr) FParentChart->RepaintNow();
+    if (FPanel != nullptr) FPanel->RepaintNow();
 }
 
 void TCustomChartAxis::CopyAxisFrom(const TPersistent* source)
@@ -452,7 +437,7 @@ void TCustomChartAxis::Assign(const TPersistent* source)
     CopyAxisFrom(source);
 }
 
-TChartAxis::TChartAxis(TCustomAxisPanel* chart, bool isHorizontal, bool farSide)
+TChartAxis::TChartAxis(TChartPartsHost* chart, bool isHorizontal, bool farSide)
     : TCustomChartAxis(chart)
 {
     IsHorizontal = isHorizontal;
@@ -460,7 +445,7 @@ TChartAxis::TChartAxis(TCustomAxisPanel* chart, bool isHorizontal, bool farSide)
     if (!isHorizontal) SetDefaultTitleAngle(farSide ? 270 : 90);
 }
 
-TChartDepthAxis::TChartDepthAxis(TCustomAxisPanel* chart) : TCustomChartAxis(chart)
+TChartDepthAxis::TChartDepthAxis(TChartPartsHost* chart) : TCustomChartAxis(chart)
 {
     IsHorizontal = false;
     FarSide = true;

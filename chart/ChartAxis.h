@@ -1,5 +1,6 @@
 // One axis of a chart: its properties and their checks, its range (automatic or manual) and
-// its value-to-pixel mapping for the current drawing; the axis title.
+// its value-to-pixel mapping for the current drawing; the axis title. Implemented in
+// ChartAxis.cpp (properties, range, placement) and AxisDraw.cpp (labels, measuring, painting).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,6 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/Types.h"
 
-class TChartSeries;
 class TCustomAxisPanel;
 class TCustomChartAxis;
 
@@ -34,7 +34,7 @@ enum TAxisLabelStyle : uint8_t { talAuto, talNone, talValue, talMark, talText };
 class TChartFontObject : public TPersistent
 {
 public:
-    explicit TChartFontObject(TCustomAxisPanel* chart);
+    explicit TChartFontObject(TChartPartsHost* chart);
     ~TChartFontObject() override;
     TFont* Font() const { return FFont.get(); }
     void SetFont(const TFont* value);
@@ -45,6 +45,7 @@ protected:
     void Repaint();
 
 private:
+    TCustomChartPanel* FPanel = nullptr;
     TCustomAxisPanel* FParentChart = nullptr;
     std::unique_ptr<TFont> FFont;
 };
@@ -52,7 +53,7 @@ private:
 class TChartAxisTitle : public TChartFontObject
 {
 public:
-    TChartAxisTitle(TCustomAxisPanel* chart, TCustomChartAxis* axis);
+    TChartAxisTitle(TChartPartsHost* chart, TCustomChartAxis* axis);
     int Angle() const { return FAngle; }
     // Accepts 0..359.
     void SetAngle(int value);
@@ -75,7 +76,7 @@ class TCustomChartAxis : public TPersistent, public TAxisMapping
 {
 public:
     // Appends itself to Chart's axes list.
-    explicit TCustomChartAxis(TCustomAxisPanel* chart);
+    explicit TCustomChartAxis(TChartPartsHost* chart);
     ~TCustomChartAxis() override;
 
     TCustomAxisPanel* ParentChart() const { return FParentChart; }
@@ -176,7 +177,7 @@ public:
     void CopyAxisFrom(const TPersistent* source);
     void Assign(const TPersistent* source) override;
 
-    // Labels, ticks and grid (defined with the label code).
+    // Labels, ticks and grid (AxisDraw.cpp), from the numbers AxisLabels works out.
     void ReserveAxisSpace(TRect& rect);
     void DrawAxis(bool computeAxisLinePos);
     // The labels (asking the label handlers for values and texts) and tick pixels at Step.
@@ -199,7 +200,7 @@ public:
     // Fixed at creation: the side (the orientation is the mapping's). The mapping's range
     // and pixels are prepared by ComputeAutoRange, PlaceOnChartRect and ApplySeriesMargins.
     bool FarSide = false;
-    // Positions across the axis: line, labels and title (written by the label code).
+    // Positions across the axis: line, labels and title (written by the drawing code).
     int AxisLinePos = 0;
     int LabelsPos = 0;
     int TitlePos = 0;
@@ -216,6 +217,8 @@ private:
     void Repaint();
     bool ChartLoading() const;
 
+    TChartPartsHost* FHost = nullptr;
+    TCustomChartPanel* FPanel = nullptr;
     TCustomAxisPanel* FParentChart = nullptr;
     bool FAutomatic = true;
     bool FAutomaticMaximum = true;
@@ -264,7 +267,7 @@ class TChartAxis : public TCustomChartAxis
 {
 public:
     // Sets orientation, side and the default title angle (90 left, 270 right).
-    TChartAxis(TCustomAxisPanel* chart, bool isHorizontal, bool farSide);
+    TChartAxis(TChartPartsHost* chart, bool isHorizontal, bool farSide);
     std::string ClassName() const override { return "TChartAxis"; }
 };
 
@@ -272,6 +275,6 @@ public:
 class TChartDepthAxis : public TCustomChartAxis
 {
 public:
-    explicit TChartDepthAxis(TCustomAxisPanel* chart);
+    explicit TChartDepthAxis(TChartPartsHost* chart);
     std::string ClassName() const override { return "TChartDepthAxis"; }
 };

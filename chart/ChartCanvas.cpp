@@ -5,8 +5,6 @@
 
 #include "chart/StoreChanged.h"
 
-// ---- pens and brush
-
 TChartPen::TChartPen(TNotifyEvent onChange)
 {
     OnChange = std::move(onChange);
@@ -81,8 +79,6 @@ TChartBrush::TChartBrush(TNotifyEvent onChange)
     SetColor(clSeriesDefault);
     OnChange = std::move(onChange);
 }
-
-// ---- 3D options
 
 TView3DOptions::TView3DOptions(TObject* parentChart, TNotifyEvent onRepaint)
     : OnRepaint(std::move(onRepaint)), FParentChart(parentChart)
@@ -170,12 +166,10 @@ void TView3DOptions::Assign(const TPersistent* source)
     if (changed) Repaint();
 }
 
-void TCanvas3D::AssignSettings(const TCanvas3D* source)
+void TChartCanvas3D::AssignSettings(const TChartCanvas3D* source)
 {
     if (source != nullptr) SetMonochrome(source->Monochrome());
 }
-
-// ---- the drawing surface
 
 TChartCanvas3D::TChartCanvas3D() = default;
 
@@ -351,18 +345,6 @@ void TChartCanvas3D::WriteRotatedText(int x, int y, double angle, const std::str
 void TChartCanvas3D::RemoveClip()
 {
     if (FCanvas != nullptr) FCanvas->RemoveClip();
-}
-
-void TChartCanvas3D::SetPixel3D(int x, int y, TColor color, int z)
-{
-    const TPoint p = ProjectPoint(x, y, z);
-    if (FCanvas == nullptr) return;
-    if (FCanvas->Pen()->Width() == 1) {
-        SetPixel(p.X, p.Y, color);
-    } else {
-        MovePenTo(p.X, p.Y);
-        DrawLineTo(p.X, p.Y);
-    }
 }
 
 TPoint TChartCanvas3D::UnprojectPoint(int x, int y, int /*z*/) const

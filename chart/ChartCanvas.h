@@ -1,11 +1,13 @@
 // The chart's pens and brush, its 3D view options, and the drawing surface every chart pixel
 // goes through: a layer over a toolkit canvas with an off-screen image and a 2D projection.
+// Implemented in ChartCanvas.cpp.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Graphics.h"
 
 class TChartPen : public TPen
@@ -120,14 +122,15 @@ private:
     bool FZoomText = true;
 };
 
-// The 2D operations of a drawing surface over a toolkit canvas (the reference canvas).
-class TChartCanvas
+// The drawing surface each chart owns. In the 2D view the projection is the identity; the
+// 3D-only shapes are not provided.
+class TChartCanvas3D
 {
 public:
-    TChartCanvas() = default;
-    virtual ~TChartCanvas() = default;
-    TChartCanvas(const TChartCanvas&) = delete;
-    TChartCanvas& operator=(const TChartCanvas&) = delete;
+    TChartCanvas3D();
+    ~TChartCanvas3D();
+    TChartCanvas3D(const TChartCanvas3D&) = delete;
+    TChartCanvas3D& operator=(const TChartCanvas3D&) = delete;
 
     TCanvas* ReferenceCanvas() const { return FCanvas; }
     // Draw into this canvas from now on; Pen, Brush and Font become its objects.
@@ -136,150 +139,71 @@ public:
     TPen* Pen() const { return FCanvas != nullptr ? FCanvas->Pen() : nullptr; }
     TBrush* Brush() const { return FCanvas != nullptr ? FCanvas->Brush() : nullptr; }
     TFont* Font() const { return FCanvas != nullptr ? FCanvas->Font() : nullptr; }
-    bool Metafiling() const { return FMetafiling; }
-    void SetMetafiling(bool value) { FMetafiling = value; }
-
-    virtual TColor BackgroundColor() const = 0;
-    virtual int BackgroundMode() const = 0;
-    virtual bool Monochrome() const = 0;
-    virtual unsigned TextAlignment() const = 0;
-    virtual bool UseOffscreenImage() const = 0;
-    virtual void SetBackgroundColor(TColor color) = 0;
-    virtual void SetBackgroundMode(int mode) = 0;
-    virtual void SetMonochrome(bool value) = 0;
-    virtual void SetPixel(int x, int y, TColor color) = 0;
-    virtual void SetTextAlignment(unsigned flags) = 0;
-    virtual void SetUseOffscreenImage(bool value) = 0;
-    virtual void Draw(int x, int y, const TBitmap* bitmap) = 0;
-    virtual void StretchDraw(const TRect& rect, const TBitmap* bitmap) = 0;
-    virtual void FillRectangle(const TRect& rect) = 0;
-    virtual void Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width) = 0;
-    virtual void DrawLineTo(int x, int y) = 0;
-    virtual void MovePenTo(int x, int y) = 0;
-    virtual void DrawRect(int left, int top, int right, int bottom) = 0;
-    virtual void DrawRect(const TRect& rect) = 0;
-    virtual void WriteText(int x, int y, const std::string& text) = 0;
-    virtual int MeasureTextWidth(const std::string& text) = 0;
-    virtual int MeasureTextHeight(const std::string& text) = 0;
-    virtual void ClipToRect(const TRect& rect) = 0;
-    virtual void DrawHorizLine(int x0, int x1, int y) = 0;
-    virtual void DrawVertLine(int x, int y0, int y1) = 0;
-    virtual void MarkDirty() = 0;
-    virtual void DrawLine(int x0, int y0, int x1, int y1) = 0;
-    virtual void WriteRotatedText(int x, int y, double angle, const std::string& text) = 0;
-    virtual void RemoveClip() = 0;
-
-protected:
-    TCanvas* FCanvas = nullptr;
-    bool FMetafiling = false;
-};
-
-// Adds the 3D-aware operations (abstract here, apart from the settings copy).
-class TCanvas3D : public TChartCanvas
-{
-public:
     TView3DOptions* View3DOptions() const { return FView3DOptions; }
     // The chart clears it when its window is created again; BeginFrame sets it.
     void SetView3DOptions(TView3DOptions* options) { FView3DOptions = options; }
     bool IsOrthogonal() const { return FIsOrthogonal; }
-
     // Copies the settings another surface was given (Monochrome).
-    virtual void AssignSettings(const TCanvas3D* source);
+    void AssignSettings(const TChartCanvas3D* source);
 
-    virtual void SetPixel3D(int x, int y, TColor color, int z) = 0;
-    virtual bool SupportsFullRotation() const = 0;
-    virtual bool SupportsID() const = 0;
-    virtual TPoint UnprojectPoint(int x, int y, int z) const = 0;
-    virtual TPoint ProjectPoint(int x, int y, int z) const = 0;
-    virtual TRect BeginFrame(TCanvas* target, TView3DOptions* options, const TRect& rect,
-                             bool view3D, TColor panelColor) = 0;
-    virtual void SetProjection(int depth, const TRect& panelRect, const TRect& chartRect) = 0;
-    virtual void PresentFrame(TCanvas* target, TCanvas* ownCanvas, const TRect& rect) = 0;
-    virtual bool RepaintFromCache() = 0;
-    virtual void ClipToPlot(const TRect& chartRect, int minZ, int maxZ) = 0;
-    virtual void DrawHorizLine3D(int x0, int x1, int y, int z) = 0;
-    virtual void DrawVertLine3D(int x, int y0, int y1, int z) = 0;
-    virtual void DrawDepthLine3D(int x, int y, int z0, int z1) = 0;
-    virtual void BeginFlatDrawing() = 0;
-    virtual void EndFlatDrawing() = 0;
-    virtual void DrawLineZ(int x0, int y0, int x1, int y1, int z) = 0;
-    virtual void MovePenTo3D(int x, int y, int z) = 0;
-    virtual void DrawLineTo3D(int x, int y, int z) = 0;
-    virtual void WriteRotatedText3D(int x, int y, int z, double angle, const std::string& text) = 0;
-    virtual void WriteText3D(int x, int y, const std::string& text, int z) = 0;
-
-protected:
-    TView3DOptions* FView3DOptions = nullptr;
-    bool FIsOrthogonal = false;
-};
-
-// The drawing surface each chart owns. In the 2D view the projection is the identity; the
-// 3D-only shapes are not provided.
-class TChartCanvas3D : public TCanvas3D
-{
-public:
-    TChartCanvas3D();
-    ~TChartCanvas3D() override;
-
-    TColor BackgroundColor() const override;
-    int BackgroundMode() const override;
-    bool Monochrome() const override { return FMonochrome; }
-    unsigned TextAlignment() const override;
-    bool UseOffscreenImage() const override { return FUseOffscreenImage; }
-    void SetBackgroundColor(TColor color) override;
-    void SetBackgroundMode(int mode) override;
+    TColor BackgroundColor() const;
+    int BackgroundMode() const;
+    bool Monochrome() const { return FMonochrome; }
+    unsigned TextAlignment() const;
+    bool UseOffscreenImage() const { return FUseOffscreenImage; }
+    void SetBackgroundColor(TColor color);
+    void SetBackgroundMode(int mode);
     // A change frees the image, marks the surface dirty and repaints the chart.
-    void SetMonochrome(bool value) override;
-    void SetPixel(int x, int y, TColor color) override;
-    void SetTextAlignment(unsigned flags) override;
+    void SetMonochrome(bool value);
+    void SetPixel(int x, int y, TColor color);
+    void SetTextAlignment(unsigned flags);
     // Turning it off frees the image and marks the surface dirty.
-    void SetUseOffscreenImage(bool value) override;
-    void Draw(int x, int y, const TBitmap* bitmap) override;
-    void StretchDraw(const TRect& rect, const TBitmap* bitmap) override;
-    void FillRectangle(const TRect& rect) override;
-    void Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width) override;
-    void DrawLineTo(int x, int y) override;
-    void MovePenTo(int x, int y) override;
-    void DrawRect(int left, int top, int right, int bottom) override;
-    void DrawRect(const TRect& rect) override;
-    void WriteText(int x, int y, const std::string& text) override;
-    int MeasureTextWidth(const std::string& text) override;
-    int MeasureTextHeight(const std::string& text) override;
-    void ClipToRect(const TRect& rect) override;
-    void DrawHorizLine(int x0, int x1, int y) override;
-    void DrawVertLine(int x, int y0, int y1) override;
-    void MarkDirty() override { FDirty = true; }
-    void DrawLine(int x0, int y0, int x1, int y1) override;
+    void SetUseOffscreenImage(bool value);
+    void Draw(int x, int y, const TBitmap* bitmap);
+    void StretchDraw(const TRect& rect, const TBitmap* bitmap);
+    void FillRectangle(const TRect& rect);
+    void Frame3D(TRect& rect, TColor topColor, TColor bottomColor, int width);
+    void DrawLineTo(int x, int y);
+    void MovePenTo(int x, int y);
+    void DrawRect(int left, int top, int right, int bottom);
+    void DrawRect(const TRect& rect);
+    void WriteText(int x, int y, const std::string& text);
+    int MeasureTextWidth(const std::string& text);
+    int MeasureTextHeight(const std::string& text);
+    void ClipToRect(const TRect& rect);
+    void DrawHorizLine(int x0, int x1, int y);
+    void DrawVertLine(int x, int y0, int y1);
+    void MarkDirty() { FDirty = true; }
+    void DrawLine(int x0, int y0, int x1, int y1);
     // Angle in degrees, counter-clockwise; above 360 it is first reduced by 360.
     // Leaves the brush bsClear.
-    void WriteRotatedText(int x, int y, double angle, const std::string& text) override;
-    void RemoveClip() override;
+    void WriteRotatedText(int x, int y, double angle, const std::string& text);
+    void RemoveClip();
 
-    void SetPixel3D(int x, int y, TColor color, int z) override;
-    bool SupportsFullRotation() const override { return false; }
-    bool SupportsID() const override { return false; }
-    TPoint UnprojectPoint(int x, int y, int z) const override;
-    TPoint ProjectPoint(int x, int y, int z) const override;
+    bool SupportsFullRotation() const { return false; }
+    bool SupportsID() const { return false; }
+    TPoint UnprojectPoint(int x, int y, int z) const;
+    TPoint ProjectPoint(int x, int y, int z) const;
     // Starts a frame into Target over Rect; answers the rectangle to draw the panel in
     // (Rect itself, or (0, 0, W, H) of the off-screen image).
     TRect BeginFrame(TCanvas* target, TView3DOptions* options, const TRect& rect, bool view3D,
-                     TColor panelColor) override;
-    void SetProjection(int depth, const TRect& panelRect, const TRect& chartRect) override;
+                     TColor panelColor);
+    void SetProjection(int depth, const TRect& panelRect, const TRect& chartRect);
     // Copies the image to Target at Rect's top-left corner; then draws into OwnCanvas again.
-    void PresentFrame(TCanvas* target, TCanvas* ownCanvas, const TRect& rect) override;
+    void PresentFrame(TCanvas* target, TCanvas* ownCanvas, const TRect& rect);
     // When clean, copies the image to the reference canvas at (0, 0) and answers true.
-    bool RepaintFromCache() override;
-    void ClipToPlot(const TRect& chartRect, int minZ, int maxZ) override;
-    void DrawHorizLine3D(int x0, int x1, int y, int z) override;
-    void DrawVertLine3D(int x, int y0, int y1, int z) override;
-    void DrawDepthLine3D(int x, int y, int z0, int z1) override;
-    void BeginFlatDrawing() override;
-    void EndFlatDrawing() override;
-    void DrawLineZ(int x0, int y0, int x1, int y1, int z) override;
-    void MovePenTo3D(int x, int y, int z) override;
-    void DrawLineTo3D(int x, int y, int z) override;
-    void WriteRotatedText3D(int x, int y, int z, double angle, const std::string& text) override;
-    void WriteText3D(int x, int y, const std::string& text, int z) override;
+    bool RepaintFromCache();
+    void ClipToPlot(const TRect& chartRect, int minZ, int maxZ);
+    void DrawHorizLine3D(int x0, int x1, int y, int z);
+    void DrawVertLine3D(int x, int y0, int y1, int z);
+    void DrawDepthLine3D(int x, int y, int z0, int z1);
+    void BeginFlatDrawing();
+    void EndFlatDrawing();
+    void DrawLineZ(int x0, int y0, int x1, int y1, int z);
+    void MovePenTo3D(int x, int y, int z);
+    void DrawLineTo3D(int x, int y, int z);
+    void WriteRotatedText3D(int x, int y, int z, double angle, const std::string& text);
+    void WriteText3D(int x, int y, const std::string& text, int z);
 
     // Pen settings from a chart pen: hidden -> psClear, small dots at width 1 -> the
     // alternate-pixel pen, otherwise colour, mode, style and width.
@@ -304,6 +228,9 @@ private:
     // Font size for text at the zoom factor (only differs in 3D with ZoomText).
     int ZoomedFontSize(int size) const;
 
+    TCanvas* FCanvas = nullptr;
+    TView3DOptions* FView3DOptions = nullptr;
+    bool FIsOrthogonal = false;
     int FXCenter = 0;
     int FYCenter = 0;
     int FZCenter = 0;

@@ -2,22 +2,6 @@
 // so that changing them costs a copy of the picture rather than a drawing of the series.
 #include "chart/Chart.h"
 
-void TCustomChartPanel::RefreshOverlay()
-{
-    if (!FReady || IsDestroying()) return;
-    // A pending paint draws the overlay as it is by then.
-    if (FCanvas3D->IsDirty() || NeedsPaint()) {
-        TCustomPanel::Invalidate();
-        return;
-    }
-    // The not-xor zoom rectangle is on the window only; a copy of the cache would lose it.
-    if (ZoomRecord().Active || !FCanvas3D->RepaintFromCache()) {
-        RequestRepaint();
-        return;
-    }
-    PaintOverlay();
-}
-
 void TCustomChart::SetOverlayText(const std::string& value)
 {
     if (FOverlayText == value) return;

@@ -16,9 +16,6 @@ void TZoomPanningRecord::NormalizeCorners()
     if (Y0 > Y1) std::swap(Y0, Y1);
 }
 
-// ---------------------------------------------------------------------------
-// TCustomChartPanel
-
 TCustomChartPanel::TCustomChartPanel(TComponent* owner) : TCustomPanel(owner)
 {
     SetBounds(Left(), Top(), 400, 250);
@@ -190,6 +187,22 @@ void TCustomChartPanel::Paint()
     PaintOverlay();
 }
 
+void TCustomChartPanel::RefreshOverlay()
+{
+    if (!FReady || IsDestroying()) return;
+    // A pending paint draws the overlay as it is by then.
+    if (FCanvas3D->IsDirty() || NeedsPaint()) {
+        TCustomPanel::Invalidate();
+        return;
+    }
+    // The not-xor zoom rectangle is on the window only; a copy of the cache would lose it.
+    if (ZoomRecord().Active || !FCanvas3D->RepaintFromCache()) {
+        RequestRepaint();
+        return;
+    }
+    PaintOverlay();
+}
+
 bool TCustomChartPanel::EraseBackground()
 {
     return true;
@@ -223,9 +236,6 @@ void TCustomChartPanel::RenderParts(TRect& panelRect)
 {
     (void)panelRect;
 }
-
-// ---------------------------------------------------------------------------
-// TCustomChartPanelExtended
 
 TCustomChartPanelExtended::TCustomChartPanelExtended(TComponent* owner) : TCustomChartPanel(owner)
 {

@@ -1,11 +1,13 @@
 // Panel base of every chart: margins and the chart rectangle, the owned drawing
-// surface with its off-screen paint cycle, and the mouse drag record of zoom and pan.
+// surface with its off-screen paint cycle, and the mouse drag record of zoom and pan; the
+// interface its axes and series see. Implemented in ChartPanel.cpp.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "chart/ChartCanvas.h"
+#include "toolkit/Canvas.h"
 #include "toolkit/Classes.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Graphics.h"
@@ -218,4 +220,34 @@ private:
     bool FAnimatedZoom = false;
     int FAnimatedZoomSteps = 8;
     bool FZoomed = false;
+};
+
+class TChartSeries;
+class TCustomAxisPanel;
+class TCustomChartAxis;
+
+// What the axes and series of a chart ask of the panel that holds them. The axis panel
+// implements it, so that the axis and series modules sit below the panel and need not see it.
+class TChartPartsHost
+{
+public:
+    // The holder as a chart panel (repaints, loading state, chart rectangle) and as the axis
+    // panel the parts name as their parent chart.
+    virtual TCustomChartPanel* HostPanel() = 0;
+    virtual TCustomAxisPanel* HostAxisPanel() = 0;
+    // The side axis of that orientation; the far one is the top or right axis.
+    virtual TCustomChartAxis* SideAxis(bool horizontal, bool farSide) const = 0;
+    // Called by the axis constructor.
+    virtual void RegisterAxis(TCustomChartAxis* axis) = 0;
+    // Called as a series attaches and detaches.
+    virtual void InsertSeriesInList(TChartSeries* series) = 0;
+    virtual void RemoveSeriesFromList(TChartSeries* series) = 0;
+    // Smallest or largest X (Horizontal) or Y value of the series that count for Axis; 0 if none.
+    virtual double SeriesValueExtent(const TCustomChartAxis* axis, bool wantLargest,
+                                     bool horizontal) const = 0;
+    // Whether the first active series on Axis has date-time values along it.
+    virtual bool AxisShowsDateTime(const TCustomChartAxis* axis) const = 0;
+
+protected:
+    ~TChartPartsHost() = default;
 };

@@ -6,8 +6,8 @@
 #include <new>
 #include <vector>
 
-#include "chart/AxisPanel.h"
 #include "chart/ChartAxis.h"
+#include "chart/ChartPanel.h"
 #include "chart/StoreChanged.h"
 
 namespace {
@@ -24,9 +24,6 @@ constexpr TColor kPointPalette[] = {clRed,     clGreen,  clYellow, clBlue,   clW
                                     clPurple,  clSilver, clAqua,   clBlack};
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// TSeriesMarks
 
 void TSeriesMarks::SetVisible(bool value)
 {
@@ -51,15 +48,18 @@ void TSeriesMarks::Assign(const TPersistent* source)
     SetArrowLength(other->FArrowLength);
 }
 
-// ---------------------------------------------------------------------------
-// TChartSeries
-
 TChartSeries::TChartSeries(TComponent* owner) : TComponent(owner)
 {
     FMarks = std::make_unique<TSeriesMarks>(this);
     FXValues = std::make_unique<TChartValueList>(this, "X");
     FXValues->SetOrder(loAscending);
     FYValues = std::make_unique<TChartValueList>(this, "Y");
+    for (TChartValueList* list : {FXValues.get(), FYValues.get()}) {
+        FValueLists.push_back(list);
+        list->OnChanged = [this](bool forValue) {
+            if (!forValue || FActive) RequestRepaint();
+        };
+    }
 }
 
 TChartSeries::~TChartSeries()
@@ -144,7 +144,7 @@ void TChartSeries::ClearPoints()
     std::vector<std::string>().swap(FLabels);
     FMarks->ClearPositions();
     if (OnClearValues) OnClearValues(this);
-    if (FActive && FParentChart != nullptr && !FParentChart->IsDestroying()) RequestRepaint();
+    if (FActive && FPanel != nullptr && !FPanel->IsDestroying()) RequestRepaint();
 }
 
 void TChartSeries::Reserve(int count)
@@ -219,16 +219,14 @@ void TChartSeries::SetVertAxis(TVertAxis value)
 // No custom axes exist, so the custom choices map through the default axes.
 TCustomChartAxis* TChartSeries::HorizAxisObject() const
 {
-    if (FParentChart == nullptr) return nullptr;
-    if (FHorizAxis == aTopAxis) return FParentChart->TopAxis();
-    return FParentChart->BottomAxis();
+    if (FHost == nullptr) return nullptr;
+    return FHost->SideAxis(true, FHorizAxis == aTopAxis);
 }
 
 TCustomChartAxis* TChartSeries::VertAxisObject() const
 {
-    if (FParentChart == nullptr) return nullptr;
-    if (FVertAxis == aRightAxis) return FParentChart->RightAxis();
-    return FParentChart->LeftAxis();
+    if (FHost == nullptr) return nullptr;
+    return FHost->SideAxis(false, FVertAxis == aRightAxis);
 }
 
 bool TChartSeries::AssociatedToAxis(const TCustomChartAxis* axis) const
@@ -238,25 +236,30 @@ bool TChartSeries::AssociatedToAxis(const TCustomChartAxis* axis) const
     return FVertAxis == aBothVertAxis || VertAxisObject() == axis;
 }
 
-void TChartSeries::SetParentChart(TCustomAxisPanel* chart)
+void TChartSeries::SetParentChart(TChartPartsHost* chart)
 {
-    if (chart == FParentChart) return;
-    if (FParentChart != nullptr) {
-        TCustomAxisPanel* old = FParentChart;
+    if (chart == FHost) return;
+    if (FHost != nullptr) {
+        TChartPartsHost* old = FHost;
+        TCustomChartPanel* oldPanel = FPanel;
+        FHost = nullptr;
+        FPanel = nullptr;
         FParentChart = nullptr;
         old->RemoveSeriesFromList(this);
-        if (!old->IsDestroying()) old->RequestRepaint();
+        if (!oldPanel->IsDestroying()) oldPanel->RequestRepaint();
     }
-    FParentChart = chart;
-    if (FParentChart != nullptr) {
-        FParentChart->InsertSeriesInList(this);
-        FParentChart->RequestRepaint();
+    if (chart != nullptr) {
+        FHost = chart;
+        FPanel = chart->HostPanel();
+        FParentChart = chart->HostAxisPanel();
+        FHost->InsertSeriesInList(this);
+        FPanel->RequestRepaint();
     }
 }
 
 void TChartSeries::RequestRepaint()
 {
-    if (FParentChart != nullptr) FParentChart->RequestRepaint();
+    if (FPanel != nullptr) FPanel->RequestRepaint();
 }
 
 void TChartSeries::ComputeDrawnRange()
@@ -272,7 +275,7 @@ void TChartSeries::ComputeDrawnRange()
         FLastDrawnIndex = last;
         return;
     }
-    const TRect& rect = FParentChart->ChartRect();
+    const TRect& rect = FPanel->ChartRect();
     const double low = axis->PixelToValue(axis->Inverted() ? rect.Right : rect.Left);
     const double high = axis->PixelToValue(axis->Inverted() ? rect.Left : rect.Right);
 
@@ -341,9 +344,6 @@ int TChartSeries::Clicked(int x, int y) const
     (void)y;
     return -1;
 }
-
-// ---------------------------------------------------------------------------
-// TSeriesBatch
 
 TSeriesBatch::TSeriesBatch(TChartSeries& series) : FSeries(series), FOrder(series.FXValues->Order())
 {

@@ -1,5 +1,6 @@
 // The series base: points stored column-wise, add and clear hooks, the drawn range and the
 // drawing hooks the chart calls; and the batch that adds many points in one placement.
+// Implemented in ChartSeries.cpp.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +16,10 @@
 #include "toolkit/Graphics.h"
 #include "toolkit/Types.h"
 
+class TChartPartsHost;
 class TCustomAxisPanel;
 class TCustomChartAxis;
+class TCustomChartPanel;
 
 enum THorizAxis : uint8_t { aTopAxis, aBottomAxis, aBothHorizAxis, aCustomHorizAxis };
 enum TVertAxis : uint8_t { aLeftAxis, aRightAxis, aBothVertAxis, aCustomVertAxis };
@@ -89,8 +92,6 @@ public:
     TChartValueList* YValues() const { return FYValues.get(); }
     // Every value list of the series in creation order.
     const std::vector<TChartValueList*>& ValueLists() const { return FValueLists; }
-    // Called by a value list's constructor.
-    void RegisterValueList(TChartValueList* list) { FValueLists.push_back(list); }
 
     bool Active() const { return FActive; }
     void SetActive(bool value);
@@ -115,7 +116,7 @@ public:
 
     TCustomAxisPanel* ParentChart() const { return FParentChart; }
     // Attaching adds the series to the chart's SeriesList; detaching removes it.
-    virtual void SetParentChart(TCustomAxisPanel* chart);
+    virtual void SetParentChart(TChartPartsHost* chart);
 
     int FirstDrawnIndex() const { return FFirstDrawnIndex; }
     int LastDrawnIndex() const { return FLastDrawnIndex; }
@@ -177,6 +178,9 @@ private:
     std::vector<std::string> FLabels;
     TCursor FCursor = crDefault;
     std::unique_ptr<TSeriesMarks> FMarks;
+    // The chart as its parts see it, as a panel, and as the parent chart; all set together.
+    TChartPartsHost* FHost = nullptr;
+    TCustomChartPanel* FPanel = nullptr;
     TCustomAxisPanel* FParentChart = nullptr;
     std::vector<TChartValueList*> FValueLists;
     // Always plain TChartValueList objects: AddPoint calls their operations without dispatch.

@@ -4,13 +4,11 @@
 #include <cmath>
 #include <new>
 
-#include "chart/ChartSeries.h"
 #include "chart/StoreChanged.h"
 
 TChartValueList::TChartValueList(TChartSeries* owner, const std::string& name)
     : FName(name), FOwner(owner)
 {
-    if (FOwner != nullptr) FOwner->RegisterValueList(this);
 }
 
 void TChartValueList::CheckIndex(int index, std::size_t count) const
@@ -39,7 +37,7 @@ void TChartValueList::SetValueAt(int index, double value)
         throw EOutOfMemory();
     }
     Modified();
-    if (FOwner != nullptr && FOwner->Active()) FOwner->RequestRepaint();
+    if (OnChanged) OnChanged(true);
 }
 
 void TChartValueList::RemoveAllValues()
@@ -95,28 +93,18 @@ void TChartValueList::RemoveValue(int index)
     Modified();
 }
 
-void TChartValueList::RotateValues()
-{
-    if (FValues.size() < 2) return;
-    FValues.Rotate(0, 1, FValues.size());
-    Modified();
-}
-
 void TChartValueList::RecalcStats() const
 {
-    FLowestValue = FHighestValue = FSumOfValues = FSumOfAbsValues = 0;
+    FLowestValue = FHighestValue = 0;
     if (!FValues.empty()) {
         double v = FValues[0] * FMultiplier;
-        FLowestValue = FHighestValue = FSumOfValues = v;
-        FSumOfAbsValues = std::fabs(v);
+        FLowestValue = FHighestValue = v;
         for (size_t i = 1; i < FValues.size(); ++i) {
             v = FValues[i] * FMultiplier;
             if (v < FLowestValue)
                 FLowestValue = v;
             else if (v > FHighestValue)
                 FHighestValue = v;
-            FSumOfValues += v;
-            FSumOfAbsValues += std::fabs(v);
         }
     }
     FStatsStale = false;
@@ -134,22 +122,10 @@ double TChartValueList::HighestValue() const
     return FHighestValue;
 }
 
-double TChartValueList::SumOfValues() const
-{
-    if (FStatsStale) RecalcStats();
-    return FSumOfValues;
-}
-
-double TChartValueList::SumOfAbsValues() const
-{
-    if (FStatsStale) RecalcStats();
-    return FSumOfAbsValues;
-}
-
 void TChartValueList::SetDateTime(bool value)
 {
     if (StoreChanged(FDateTime, value))
-        if (FOwner != nullptr) FOwner->RequestRepaint();
+        if (OnChanged) OnChanged(false);
 }
 
 void TChartValueList::SetMultiplier(double value)
@@ -157,13 +133,7 @@ void TChartValueList::SetMultiplier(double value)
     if (FMultiplier == value) return;
     FMultiplier = value;
     FStatsStale = true;
-    if (FOwner != nullptr) FOwner->RequestRepaint();
-}
-
-void TChartValueList::SetValueSource(const std::string& value)
-{
-    // No series here is fed from a data source, so there is nothing to refill.
-    FValueSource = value;
+    if (OnChanged) OnChanged(false);
 }
 
 void TChartValueList::Assign(const TPersistent* source)
@@ -177,5 +147,4 @@ void TChartValueList::Assign(const TPersistent* source)
     SetName(other->FName);
     SetMultiplier(other->FMultiplier);
     SetOrder(other->FOrder);
-    SetValueSource(other->FValueSource);
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
 
@@ -33,8 +34,6 @@ public:
     virtual void InsertValue(int index, double value);
     virtual int ValueCount() const { return static_cast<int>(FValues.size()); }
     virtual void RemoveValue(int index);
-    // Moves the first value to the end.
-    virtual void RotateValues();
     double LastValue() const { return ValueAt(ValueCount() - 1); }
     // The unscaled values; for fast scans (e.g. binary search over sorted X). Indexing and
     // iterators give doubles; Visit gives the values in their stored form, CopyTo and
@@ -43,8 +42,6 @@ public:
 
     double LowestValue() const;
     double HighestValue() const;
-    double SumOfValues() const;
-    double SumOfAbsValues() const;
     bool StatsStale() const { return FStatsStale; }
 
     bool DateTime() const { return FDateTime; }
@@ -56,13 +53,14 @@ public:
     // Applies to later insertions only; stored values are not re-sorted.
     TChartListOrder Order() const { return FOrder; }
     void SetOrder(TChartListOrder value) { FOrder = value; }
-    const std::string& ValueSource() const { return FValueSource; }
-    void SetValueSource(const std::string& value);
     TChartSeries* Owner() const { return FOwner; }
     double PendingValue() const { return FPendingValue; }
     void SetPendingValue(double value) { FPendingValue = value; }
+    // Set by the owning series, which asks its chart to repaint; ForValue when a stored value
+    // changed, which an inactive series does not show.
+    std::function<void(bool forValue)> OnChanged;
 
-    // Copies DateTime, Name, Multiplier, Order and ValueSource (the stored properties).
+    // Copies DateTime, Name, Multiplier and Order (the stored properties).
     void Assign(const TPersistent* source) override;
     std::string ClassName() const override { return "TChartValueList"; }
 
@@ -105,8 +103,5 @@ private:
     TChartListOrder FOrder = loNone;
     TChartSeries* FOwner = nullptr;
     double FPendingValue = 0;
-    mutable double FSumOfValues = 0;
-    mutable double FSumOfAbsValues = 0;
-    std::string FValueSource;
     mutable bool FStatsStale = true;
 };

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/CodePage_p.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Graphics_p.h"

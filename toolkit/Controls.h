@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Classes.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Types.h"

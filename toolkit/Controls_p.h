@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Graphics.h"
 

@@ -1,4 +1,5 @@
 #include "toolkit/Graphics.h"
+#include "toolkit/Canvas.h"
 
 #include <QFontMetrics>
 #include <QImage>

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Raster.h"
 

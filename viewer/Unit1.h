@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"

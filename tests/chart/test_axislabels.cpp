@@ -234,6 +234,59 @@ TEST(AxisMinorTicks, DivideIntervalsAndContinueBeyondTheEnds)
             << row.name;
 }
 
+TEST(AxisTickLayout, RulesChooseTheLabelsAndTicksKept)
+{
+    // Axis from pixel 10 to 100; 10 and 100 are on its ends, 0 and 130 beyond them.
+    const std::vector<int> pixels = {0, 10, 40, 70, 100, 130};
+    const std::vector<int> all = pixels;
+    const std::vector<int> inside = {40, 70};
+    const std::vector<int> none;
+    struct Row
+    {
+        const char* name;
+        TTickRules rules;
+        std::vector<int> labels;
+        std::vector<int> ticks;
+        std::vector<int> minorTicks;
+    };
+    const Row rows[] = {
+        {"Default", {true, true, true, 0, true}, all, all, none},
+        {"LabelsOffAxisDropped", {true, false, true, 0, true}, inside, inside, none},
+        {"NoLabelsNoTicksOnLabelsOnly", {false, true, true, 0, true}, none, none, none},
+        {"NoLabelsTicksStay", {false, true, false, 0, true}, none, all, none},
+        // Spacing 30 / 3 = 10 continued outward from 40 and 70, then the interval's own.
+        {"MinorExtended", {true, false, true, 2, true}, inside, inside, {30, 80, 20, 90, 60, 50}},
+        {"MinorNotExtended", {true, false, true, 2, false}, inside, inside, {60, 50}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<TTickLayout::TLabel> candidates;
+        for (int p : pixels)
+            candidates.push_back({p, "L" + std::to_string(p)});
+        const TTickLayout layout = LayoutTicks(candidates, row.rules, 10, 100);
+        std::vector<int> labelPixels;
+        for (const TTickLayout::TLabel& label : layout.Labels) {
+            EXPECT_EQ(label.Text, "L" + std::to_string(label.Pixel));
+            labelPixels.push_back(label.Pixel);
+        }
+        EXPECT_EQ(labelPixels, row.labels);
+        EXPECT_EQ(layout.Ticks, row.ticks);
+        EXPECT_EQ(layout.MinorTicks, row.minorTicks);
+    }
+}
+
+TEST(AxisTickLayout, TicksStopAtCapacityButLabelsGoOn)
+{
+    std::vector<TTickLayout::TLabel> candidates;
+    for (int i = 0; i < MaxTickCount + 5; ++i)
+        candidates.push_back({i, std::to_string(i)});
+    const TTickLayout layout = LayoutTicks(candidates, TTickRules{}, -1, MaxTickCount + 5);
+    ASSERT_EQ(layout.Labels.size(), static_cast<size_t>(MaxTickCount + 5));
+    EXPECT_EQ(layout.Labels.back().Text, std::to_string(MaxTickCount + 4));
+    ASSERT_EQ(layout.Ticks.size(), static_cast<size_t>(MaxTickCount));
+    EXPECT_EQ(layout.Ticks.back(), MaxTickCount - 1);
+}
+
 TEST(AxisLabelLayout, LinesSplitAtCarriageReturns)
 {
     EXPECT_TRUE(LabelLines("").empty());

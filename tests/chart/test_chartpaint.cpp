@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
+#include "toolkit/Canvas.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/TestSupport.h"
 

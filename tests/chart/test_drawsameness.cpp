@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "toolkit/Graphics.h"
 
 namespace {

@@ -88,7 +88,6 @@ TEST(ValueList, MultiplierScalesReadsButNotStorageOrPlacement)
     EXPECT_EQ(list.AddValue(3), 2);
     EXPECT_DOUBLE_EQ(list.LowestValue(), 2);
     EXPECT_DOUBLE_EQ(list.HighestValue(), 8);
-    EXPECT_DOUBLE_EQ(list.SumOfValues(), 20);
     EXPECT_DOUBLE_EQ(list.LastValue(), 8);
 }
 
@@ -99,8 +98,6 @@ TEST(ValueList, StatisticsAreCachedUntilAChange)
     EXPECT_DOUBLE_EQ(list.LowestValue(), -5);
     EXPECT_FALSE(list.StatsStale());
     EXPECT_DOUBLE_EQ(list.HighestValue(), 3);
-    EXPECT_DOUBLE_EQ(list.SumOfValues(), 0);
-    EXPECT_DOUBLE_EQ(list.SumOfAbsValues(), 10);
 
     struct Change
     {
@@ -136,7 +133,6 @@ TEST(ValueList, StatisticsFollowEveryKindOfChange)
     list.SetValueAt(0, -7);
     EXPECT_DOUBLE_EQ(list.LowestValue(), -7);
     EXPECT_DOUBLE_EQ(list.HighestValue(), -7);
-    EXPECT_DOUBLE_EQ(list.SumOfAbsValues(), 7);
     list.InsertValue(1, 9);
     EXPECT_DOUBLE_EQ(list.HighestValue(), 9);
     list.RemoveValue(1);
@@ -151,8 +147,6 @@ TEST(ValueList, EmptyListStatisticsAreZero)
     EXPECT_EQ(list.ValueCount(), 0);
     EXPECT_EQ(list.LowestValue(), 0);
     EXPECT_EQ(list.HighestValue(), 0);
-    EXPECT_EQ(list.SumOfValues(), 0);
-    EXPECT_EQ(list.SumOfAbsValues(), 0);
     EXPECT_EQ(list.AddValue(1), 0);
 }
 
@@ -203,13 +197,6 @@ TEST(ValueList, SettingOrderDoesNotResort)
     EXPECT_EQ(Values(list), (std::vector<double>{3, 1, 2}));
     // The backward scan stops at the first value <= 2, which is the last one.
     EXPECT_EQ(list.AddValue(2), 3);
-}
-
-TEST(ValueList, RotateMovesFirstToEnd)
-{
-    TChartValueList list = MakeList(loNone, {1, 2, 3});
-    list.RotateValues();
-    EXPECT_EQ(Values(list), (std::vector<double>{2, 3, 1}));
 }
 
 TEST(ValueList, AssignCopiesTheStoredProperties)

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "toolkit/TestSupport.h"
 
 namespace {

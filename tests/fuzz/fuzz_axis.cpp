@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "chart/Chart.h"
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TestSupport.h"

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Graphics_p.h"
 

@@ -1,5 +1,6 @@
 // Line series: the point marker, the drawing of a series as a polyline through its points
 // (clipped by the chart), and the pixel margins the series asks its axes to keep free.
+// Implemented in LineSeries.cpp.
 #pragma once
 
 #include <cstdint>
@@ -138,10 +139,6 @@ public:
 
     // Whether the marker of point Index, drawn at (PX, PY), covers (X, Y).
     virtual bool ClickedPointer(int index, int px, int py, int x, int y) const;
-    // Draws the marker of point Index at (PX, PY); markers are not drawn by this engine.
-    virtual void DrawPointer(int px, int py, TColor color, int index);
-    // The vertical axis' end pixel, where an area fill would start.
-    virtual int OriginPixel(int index) const;
 
     std::string ClassName() const override { return "TCustomSeries"; }
 

@@ -1,4 +1,4 @@
-#include "chart/Series.h"
+#include "chart/LineSeries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,13 +6,14 @@
 #include <type_traits>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "chart/StoreChanged.h"
 #include "toolkit/Raster.h"
 
 namespace {
-
-// Two doubles the vector unit handles in one instruction.
-using TDoublePair = double __attribute__((vector_size(16)));
 
 // Positions this far out are not drawn: they stand for points far beyond the plot.
 bool OutsideDrawableRange(int pixel)
@@ -54,58 +55,81 @@ bool ClipToDrawableRange(long double& x0, long double& y0, long double& x1, long
 
 // The least and the greatest of V[From..To] times Multiplier, and their sum, which is not
 // finite when one of them is NaN or infinite (or when they are too large to add up: callers
-// take that as the same). Pairs of values per instruction, two pairs in flight: this loop
-// sees every point of a dense series. Scaled is false for a multiplier of 1, which changes
-// no value.
+// take that as the same). V is a column in any of its stored forms. Four lanes, two pairs in
+// flight: this loop sees every point of a dense series. Compilers do not pack the plain lanes
+// on their own, so where SSE2 exists (every x86-64) the pairs are its registers; the plain
+// lanes compute the same bits. Scaled is false for a multiplier of 1, which changes no value.
 template <bool Scaled, class V>
 void ScanValues(const V& v, int from, int to, double multiplier, double& low, double& high,
                 double& sum)
 {
     if constexpr (!Scaled && std::is_same_v<V, TValueBuffer::TBitView>) {
         // Values 0 and 1 only: the same extremes and (exact, integer) sum from a count.
-        const auto ones = static_cast<double>(v.CountOnes(static_cast<std::size_t>(from),
-                                                          static_cast<std::size_t>(to)));
+        const auto ones = static_cast<double>(
+            v.CountOnes(static_cast<std::size_t>(from), static_cast<std::size_t>(to)));
         low = ones == to - from + 1 ? 1 : 0;
         high = ones > 0 ? 1 : 0;
         sum = ones;
         return;
     }
-    const TDoublePair scale = {multiplier, multiplier};
-    const double first = Scaled ? v[from] * multiplier : v[from];
-    TDoublePair lowA = {first, first};
-    TDoublePair lowB = lowA;
-    TDoublePair highA = lowA;
-    TDoublePair highB = lowA;
-    TDoublePair sumA = {0, 0};
-    TDoublePair sumB = sumA;
+    const auto at = [&v](int i) { return static_cast<double>(v[i]); };
+    const double first = Scaled ? at(from) * multiplier : at(from);
+    double lows[4] = {first, first, first, first};
+    double highs[4] = {first, first, first, first};
+    double sums[4] = {0, 0, 0, 0};
     int k = from;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128d scale = _mm_set1_pd(multiplier);
+    __m128d lowA = _mm_set1_pd(first);
+    __m128d lowB = lowA;
+    __m128d highA = lowA;
+    __m128d highB = lowA;
+    __m128d sumA = _mm_setzero_pd();
+    __m128d sumB = sumA;
     for (; k + 3 <= to; k += 4) {
-        TDoublePair a;
-        TDoublePair b;
+        __m128d a;
+        __m128d b;
         if constexpr (std::is_same_v<V, const double*>) {
-            std::memcpy(&a, v + k, sizeof a);
-            std::memcpy(&b, v + k + 2, sizeof b);
+            a = _mm_loadu_pd(v + k);
+            b = _mm_loadu_pd(v + k + 2);
         } else {
-            a = TDoublePair{static_cast<double>(v[k]), static_cast<double>(v[k + 1])};
-            b = TDoublePair{static_cast<double>(v[k + 2]), static_cast<double>(v[k + 3])};
+            a = _mm_set_pd(at(k + 1), at(k));
+            b = _mm_set_pd(at(k + 3), at(k + 2));
         }
         if constexpr (Scaled) {
-            a *= scale;
-            b *= scale;
+            a = _mm_mul_pd(a, scale);
+            b = _mm_mul_pd(b, scale);
         }
-        // The accumulator first, so that each is one instruction updating it in place.
-        lowA = lowA < a ? lowA : a;
-        lowB = lowB < b ? lowB : b;
-        highA = highA > a ? highA : a;
-        highB = highB > b ? highB : b;
-        sumA += a;
-        sumB += b;
+        // Min and max answer their second operand unless the first is below (above) it: the
+        // accumulator goes first, as in the plain lanes.
+        lowA = _mm_min_pd(lowA, a);
+        lowB = _mm_min_pd(lowB, b);
+        highA = _mm_max_pd(highA, a);
+        highB = _mm_max_pd(highB, b);
+        sumA = _mm_add_pd(sumA, a);
+        sumB = _mm_add_pd(sumB, b);
     }
-    low = std::min({lowA[0], lowA[1], lowB[0], lowB[1]});
-    high = std::max({highA[0], highA[1], highB[0], highB[1]});
-    sum = (sumA[0] + sumA[1]) + (sumB[0] + sumB[1]);
+    _mm_storeu_pd(lows, lowA);
+    _mm_storeu_pd(lows + 2, lowB);
+    _mm_storeu_pd(highs, highA);
+    _mm_storeu_pd(highs + 2, highB);
+    _mm_storeu_pd(sums, sumA);
+    _mm_storeu_pd(sums + 2, sumB);
+#else
+    for (; k + 3 <= to; k += 4) {
+        for (int j = 0; j < 4; ++j) {
+            const double x = Scaled ? at(k + j) * multiplier : at(k + j);
+            lows[j] = lows[j] < x ? lows[j] : x;
+            highs[j] = highs[j] > x ? highs[j] : x;
+            sums[j] += x;
+        }
+    }
+#endif
+    low = std::min({lows[0], lows[1], lows[2], lows[3]});
+    high = std::max({highs[0], highs[1], highs[2], highs[3]});
+    sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
     for (; k <= to; ++k) {
-        const double x = Scaled ? v[k] * multiplier : v[k];
+        const double x = Scaled ? at(k) * multiplier : at(k);
         low = low < x ? low : x;
         high = high > x ? high : x;
         sum += x;
@@ -143,9 +167,6 @@ template <class Pred> int LastWhere(int from, int last, int hint, Pred holds)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------
-// TSeriesPointer
 
 TSeriesPointer::TSeriesPointer(TChartSeries* series)
     : FBrush(std::make_unique<TChartBrush>([this](TObject*) { Repaint(); })),
@@ -227,9 +248,6 @@ void TSeriesPointer::Assign(const TPersistent* source)
     SetVertSize(other->FVertSize);
     SetVisible(other->FVisible);
 }
-
-// ---------------------------------------------------------------------------
-// TCustomSeries
 
 TCustomSeries::TCustomSeries(TComponent* owner)
     : TChartSeries(owner),
@@ -464,13 +482,8 @@ void TCustomSeries::PaintPoint(int index)
             EnteringStart(index);
             if (!IsNullPoint(index - 1)) DrawSegment(x, y, color);
         }
-        if (index == FLastDrawnIndex && FPointer->Visible()) DrawPointer(x, y, color, index);
     } else {
         DrawSegment(x, y, color);
-        if (FPointer->Visible()) {
-            if (FPrevColor != clNone) DrawPointer(FPrevPixelX, FPrevPixelY, FPrevColor, index - 1);
-            if (index == FLastDrawnIndex && color != clNone) DrawPointer(x, y, color, index);
-        }
     }
     FPrevPixelX = x;
     FPrevPixelY = y;
@@ -680,25 +693,6 @@ bool TCustomSeries::ClickedPointer(int index, int px, int py, int x, int y) cons
     (void)index;
     return std::abs(x - px) <= FPointer->HorizSize() && std::abs(y - py) <= FPointer->VertSize();
 }
-
-void TCustomSeries::DrawPointer(int px, int py, TColor color, int index)
-{
-    // Markers are a setting only: the line series keeps them invisible.
-    (void)px;
-    (void)py;
-    (void)color;
-    (void)index;
-}
-
-int TCustomSeries::OriginPixel(int index) const
-{
-    (void)index;
-    const TCustomChartAxis* vert = VertAxisObject();
-    return vert != nullptr ? vert->EndPixel : 0;
-}
-
-// ---------------------------------------------------------------------------
-// TLineSeries
 
 TLineSeries::TLineSeries(TComponent* owner) : TCustomSeries(owner)
 {
