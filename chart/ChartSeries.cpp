@@ -392,7 +392,20 @@ void TSeriesBatch::Add(double x, double y)
         FRunStart = count + 1;
     else if (FOrder != loNone && count > FRunStart && !InOrder(xs.FValues[count - 1], x))
         FRunUnordered = true;
-    if (FSeries.FActive) FSeries.RequestRepaint();
+    // One repaint request for the whole batch, made when it ends: a request per point
+    // costs more than storing it.
+    FAdded = true;
+}
+
+TSeriesBatch::~TSeriesBatch()
+{
+    End();
+    if (!FAdded || !FSeries.FActive) return;
+    try {
+        FSeries.RequestRepaint();
+    } catch (...) {
+        // Only a request: the next paint of the chart shows the points anyway.
+    }
 }
 
 void TSeriesBatch::End() noexcept

@@ -203,7 +203,7 @@ class TSeriesBatch
 {
 public:
     explicit TSeriesBatch(TChartSeries& series);
-    ~TSeriesBatch() { End(); }
+    ~TSeriesBatch();
     TSeriesBatch(const TSeriesBatch&) = delete;
     TSeriesBatch& operator=(const TSeriesBatch&) = delete;
 
@@ -224,4 +224,5 @@ private:
     // NaN stops AddPoint's backward scan) to the end.
     std::size_t FRunStart = 0;
     bool FRunUnordered = false;
+    bool FAdded = false;
 };

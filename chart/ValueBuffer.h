@@ -49,7 +49,8 @@ public:
             const std::size_t last = to >> 6;
             const uint64_t head = ~uint64_t{0} << (from & 63);
             const uint64_t tail = ~uint64_t{0} >> (63 - (to & 63));
-            if (first == last) return static_cast<std::size_t>(std::popcount(Words[first] & head & tail));
+            if (first == last)
+                return static_cast<std::size_t>(std::popcount(Words[first] & head & tail));
             std::size_t n = static_cast<std::size_t>(std::popcount(Words[first] & head));
             for (std::size_t w = first + 1; w < last; ++w)
                 n += static_cast<std::size_t>(std::popcount(Words[w]));
@@ -74,12 +75,38 @@ public:
         }
         double operator*() const { return (*FBuffer)[static_cast<std::size_t>(FIndex)]; }
         double operator[](difference_type n) const { return *(*this + n); }
-        const_iterator& operator++() { ++FIndex; return *this; }
-        const_iterator operator++(int) { const_iterator t = *this; ++FIndex; return t; }
-        const_iterator& operator--() { --FIndex; return *this; }
-        const_iterator operator--(int) { const_iterator t = *this; --FIndex; return t; }
-        const_iterator& operator+=(difference_type n) { FIndex += n; return *this; }
-        const_iterator& operator-=(difference_type n) { FIndex -= n; return *this; }
+        const_iterator& operator++()
+        {
+            ++FIndex;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator t = *this;
+            ++FIndex;
+            return t;
+        }
+        const_iterator& operator--()
+        {
+            --FIndex;
+            return *this;
+        }
+        const_iterator operator--(int)
+        {
+            const_iterator t = *this;
+            --FIndex;
+            return t;
+        }
+        const_iterator& operator+=(difference_type n)
+        {
+            FIndex += n;
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n)
+        {
+            FIndex -= n;
+            return *this;
+        }
         friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
         friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
         friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
@@ -349,8 +376,8 @@ private:
         const uint64_t below = (uint64_t{1} << (index & 63)) - 1;
         uint64_t carry = FBits[w] >> 63;
         const uint64_t word = FBits[w];
-        FBits[w] = (word & below) | ((word & ~below) << 1) |
-                   (static_cast<uint64_t>(on) << (index & 63));
+        FBits[w] =
+            (word & below) | ((word & ~below) << 1) | (static_cast<uint64_t>(on) << (index & 63));
         for (std::size_t k = w + 1; k < FBits.size(); ++k) {
             const uint64_t next = FBits[k] >> 63;
             FBits[k] = (FBits[k] << 1) | carry;

@@ -97,15 +97,21 @@ void TChartValueList::RecalcStats() const
 {
     FLowestValue = FHighestValue = 0;
     if (!FValues.empty()) {
-        double v = FValues[0] * FMultiplier;
-        FLowestValue = FHighestValue = v;
-        for (size_t i = 1; i < FValues.size(); ++i) {
-            v = FValues[i] * FMultiplier;
-            if (v < FLowestValue)
-                FLowestValue = v;
-            else if (v > FHighestValue)
-                FHighestValue = v;
-        }
+        // One loop per stored form, without a test of the form per value.
+        FValues.Visit([this](const auto& values) {
+            double v = static_cast<double>(values[0]) * FMultiplier;
+            double lowest = v;
+            double highest = v;
+            for (size_t i = 1; i < FValues.size(); ++i) {
+                v = static_cast<double>(values[i]) * FMultiplier;
+                if (v < lowest)
+                    lowest = v;
+                else if (v > highest)
+                    highest = v;
+            }
+            FLowestValue = lowest;
+            FHighestValue = highest;
+        });
     }
     FStatsStale = false;
 }

@@ -82,11 +82,13 @@ TEST(ValueBuffer, RandomOperationsMatchVectorBitForBit)
     const double inf = std::numeric_limits<double>::infinity();
     // A NaN with a payload and its sign set: stored as a double, it keeps both.
     const double oddNan = std::bit_cast<double>(uint64_t{0xFFF8000000012345u});
-    const std::vector<double> wide = {-0.0,         0.5,  -2.25, 1e300, -1e-300, nan,
-                                      oddNan,       inf,  -inf,  2147483648.0,
-                                      -2147483649.0, 4294967296.0};
+    const std::vector<double> wide = {-0.0,    0.5,          -2.25,         1e300,
+                                      -1e-300, nan,          oddNan,        inf,
+                                      -inf,    2147483648.0, -2147483649.0, 4294967296.0};
     std::mt19937 rng(20250611u);
-    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n)(rng); };
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n)(rng);
+    };
     // Mostly bits, rarely an integer, more rarely something wider: the widenings fall at random
     // points of each stretch between clears, with plenty held to convert.
     auto draw = [&]() -> double {
@@ -94,8 +96,9 @@ TEST(ValueBuffer, RandomOperationsMatchVectorBitForBit)
         if (k < 985) return static_cast<double>(k & 1);
         if (k < 993) {
             const int32_t near[] = {INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1, -1, 2};
-            return k < 989 ? near[pick(5)]
-                           : static_cast<double>(std::uniform_int_distribution<int>(-300, 300)(rng));
+            return k < 989
+                       ? near[pick(5)]
+                       : static_cast<double>(std::uniform_int_distribution<int>(-300, 300)(rng));
         }
         return wide[pick(wide.size() - 1)];
     };
@@ -142,9 +145,8 @@ TEST(ValueBuffer, RandomOperationsMatchVectorBitForBit)
             for (std::size_t i = 0; i < order.size(); ++i)
                 order[i] = static_cast<uint32_t>(i);
             buffer.Visit([&](const auto& v) {
-                std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-                    return v[from + a] < v[from + b];
-                });
+                std::stable_sort(order.begin(), order.end(),
+                                 [&](uint32_t a, uint32_t b) { return v[from + a] < v[from + b]; });
             });
             std::vector<double> moved(order.size());
             for (std::size_t i = 0; i < order.size(); ++i)
@@ -222,8 +224,8 @@ TEST(ValueBuffer, PointsOfTwoWaveformsTakeFourBytesAndABit)
     }
     batch.End();
     ASSERT_EQ(s.PointCount(), points);
-    const std::size_t bytes = s.XValues()->StoredValues().AllocatedBytes() +
-                              s.YValues()->StoredValues().AllocatedBytes();
+    const std::size_t bytes =
+        s.XValues()->StoredValues().AllocatedBytes() + s.YValues()->StoredValues().AllocatedBytes();
     EXPECT_LE(bytes, static_cast<std::size_t>(points) * 4 + points / 8 + 64);
 }
 
