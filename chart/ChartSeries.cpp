@@ -93,6 +93,7 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
             ys.AppendValue(ys.PendingValue());
         } catch (...) {
             xs.FValues.erase(count);
+            xs.Modified();
             throw;
         }
         NotifyAdded(static_cast<int>(count));
@@ -350,6 +351,7 @@ TSeriesBatch::TSeriesBatch(TChartSeries& series) : FSeries(series), FOrder(serie
     const TValueBuffer& xs = series.FXValues->FValues;
     FDirect = series.OnBeforeAdd || series.OnAfterAdd || !series.FColors.empty() ||
               !series.FLabels.empty() || series.FYValues->FValues.size() != xs.size();
+    if (!xs.empty()) FLastX = xs.back();
     if (FDirect || FOrder == loNone) return;
     FRunStart = xs.size();
     while (FRunStart > 0 && !std::isnan(xs[FRunStart - 1]))
@@ -386,12 +388,14 @@ void TSeriesBatch::Add(double x, double y)
         ys.AppendValue(y);
     } catch (...) {
         xs.FValues.erase(count);
+        xs.Modified();
         throw;
     }
     if (barrier)
         FRunStart = count + 1;
-    else if (FOrder != loNone && count > FRunStart && !InOrder(xs.FValues[count - 1], x))
+    else if (FOrder != loNone && count > FRunStart && !InOrder(FLastX, x))
         FRunUnordered = true;
+    FLastX = x;
     // One repaint request for the whole batch, made when it ends: a request per point
     // costs more than storing it.
     FAdded = true;
@@ -449,4 +453,5 @@ void TSeriesBatch::End() noexcept
     }
     FSeries.FXValues->Modified();
     FSeries.FYValues->Modified();
+    FLastX = xs.back();
 }

@@ -225,4 +225,6 @@ private:
     std::size_t FRunStart = 0;
     bool FRunUnordered = false;
     bool FAdded = false;
+    // The X column's last value, read back without a look at its stored form.
+    double FLastX = 0;
 };

@@ -20,6 +20,7 @@ void TChartValueList::CheckIndex(int index, std::size_t count) const
 void TChartValueList::Modified()
 {
     FStatsStale = true;
+    FRunningValid = false;
 }
 
 double TChartValueList::ValueAt(int index) const
@@ -44,6 +45,9 @@ void TChartValueList::RemoveAllValues()
 {
     FValues.clear();
     Modified();
+    // An empty list's extremes are 0 and 0, as a scan finds them.
+    FRunningValid = true;
+    FRunningLow = FRunningHigh = 0;
 }
 
 std::size_t TChartValueList::PlaceBefore(double value) const
@@ -95,6 +99,12 @@ void TChartValueList::RemoveValue(int index)
 
 void TChartValueList::RecalcStats() const
 {
+    if (FRunningValid) {
+        FLowestValue = FRunningLow;
+        FHighestValue = FRunningHigh;
+        FStatsStale = false;
+        return;
+    }
     FLowestValue = FHighestValue = 0;
     if (!FValues.empty()) {
         // One loop per stored form, without a test of the form per value.
@@ -114,6 +124,9 @@ void TChartValueList::RecalcStats() const
         });
     }
     FStatsStale = false;
+    FRunningValid = true;
+    FRunningLow = FLowestValue;
+    FRunningHigh = FHighestValue;
 }
 
 double TChartValueList::LowestValue() const
@@ -138,7 +151,7 @@ void TChartValueList::SetMultiplier(double value)
 {
     if (FMultiplier == value) return;
     FMultiplier = value;
-    FStatsStale = true;
+    Modified();
     if (OnChanged) OnChanged(false);
 }
 

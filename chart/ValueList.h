@@ -88,6 +88,15 @@ private:
             throw EOutOfMemory();
         }
         FStatsStale = true;
+        if (!FRunningValid) return;
+        // The extremes as RecalcStats's scan would find them, value by value.
+        const double v = value * FMultiplier;
+        if (FValues.size() == 1)
+            FRunningLow = FRunningHigh = v;
+        else if (v < FRunningLow)
+            FRunningLow = v;
+        else if (v > FRunningHigh)
+            FRunningHigh = v;
     }
     // Where ordered insertion puts Value when it does not go at the end.
     std::size_t PlaceBefore(double value) const;
@@ -104,4 +113,9 @@ private:
     TChartSeries* FOwner = nullptr;
     double FPendingValue = 0;
     mutable bool FStatsStale = true;
+    // Extremes kept up by appends since the last scan (or since the list was emptied), so
+    // that a list filled point by point needs no scan; false after any other change.
+    mutable bool FRunningValid = true;
+    mutable double FRunningLow = 0;
+    mutable double FRunningHigh = 0;
 };

@@ -214,7 +214,8 @@ bool TMemoStrings::Holds(std::string_view text) const
 
 void TMemoStrings::Assign(std::string text)
 {
-    FBuffer.Assign(std::move(text));
+    // Every text that reaches here came through the normaliser.
+    FBuffer.AssignNormalised(std::move(text));
     FHistory.Clear();
     FMemo->TextReplaced();
 }

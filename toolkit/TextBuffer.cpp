@@ -37,12 +37,22 @@ TTextBuffer::~TTextBuffer() = default;
 
 void TTextBuffer::Assign(std::string text)
 {
+    Assign(std::move(text), false);
+}
+
+void TTextBuffer::AssignNormalised(std::string text)
+{
+    Assign(std::move(text), true);
+}
+
+void TTextBuffer::Assign(std::string text, bool normalised)
+{
     const size_t oldLines = LineCount();
     std::vector<TBlock> blocks;
     std::vector<uint32_t> starts;
     // One scan for LFs cuts the text into blocks of whole lines; a lone LF or lone CR
     // (not what a load hands over) sends it through the normaliser first.
-    for (bool normalised = false;;) {
+    for (;;) {
         const char* d = text.data();
         const size_t n = text.size();
         blocks.clear();

@@ -42,6 +42,9 @@ public:
 
     // Takes a whole text whose line breaks are CR LF only (as a load normalises them).
     void Assign(std::string text);
+    // Assign for a text known to hold CR LF breaks only (a load's or the normaliser's
+    // output): the scan for lone CRs is left out.
+    void AssignNormalised(std::string text);
     void Clear() { Assign(std::string()); }
 
     // Lines as an editor shows them: an empty text is one empty line, and a text
@@ -95,6 +98,7 @@ private:
     size_t BlockOfLine(size_t line) const;
     size_t BlockOfOffset(size_t offset) const;
     size_t LineEnd(const TBlock& block, size_t k, bool last) const;
+    void Assign(std::string text, bool normalised);
     void Renumber(size_t from);
     // Block Index was edited and its lines begin at Starts: split it or merge it.
     void Rebalance(size_t index, const std::vector<size_t>& starts);

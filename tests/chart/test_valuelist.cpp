@@ -1,6 +1,10 @@
 // Value lists: ordered insertion, scaling, lazily cached statistics and index errors.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -137,6 +141,47 @@ TEST(ValueList, StatisticsFollowEveryKindOfChange)
     EXPECT_DOUBLE_EQ(list.HighestValue(), 9);
     list.RemoveValue(1);
     EXPECT_DOUBLE_EQ(list.HighestValue(), -7);
+}
+
+// The extremes kept up point by point equal a scan's, whatever mix of appends, inserts,
+// changes, removals, clears and scalings came before, NaN and -0.0 included.
+TEST(ValueList, StatisticsEqualAScanAfterRandomChanges)
+{
+    std::mt19937 random(11);
+    const double values[] = {0, 1, -0.0, 3.5, -2, 1e9, std::nan(""), 7, 7, -1e12};
+    for (const TChartListOrder order : {loAscending, loNone}) {
+        TChartValueList list(nullptr, "X");
+        list.SetOrder(order);
+        for (int step = 0; step < 3000; ++step) {
+            const double v = values[random() % std::size(values)];
+            const unsigned kind = random() % 20;
+            if (kind < 12)
+                list.AddValue(kind < 9 && list.ValueCount() > 0 ? list.LastValue() + 1 : v);
+            else if (kind < 14 && list.ValueCount() > 0)
+                list.SetValueAt(static_cast<int>(random() % list.ValueCount()), v);
+            else if (kind < 16 && list.ValueCount() > 0)
+                list.RemoveValue(static_cast<int>(random() % list.ValueCount()));
+            else if (kind == 16)
+                list.RemoveAllValues();
+            else if (kind == 17)
+                list.SetMultiplier(random() % 2 ? 1 : -3);
+            if (random() % 3 != 0) continue;
+            const std::vector<double> scaled = Values(list);
+            double low = 0;
+            double high = 0;
+            for (size_t i = 0; i < scaled.size(); ++i) {
+                if (i == 0)
+                    low = high = scaled[0];
+                else if (scaled[i] < low)
+                    low = scaled[i];
+                else if (scaled[i] > high)
+                    high = scaled[i];
+            }
+            SCOPED_TRACE("step " + std::to_string(step));
+            ASSERT_EQ(std::bit_cast<uint64_t>(list.LowestValue()), std::bit_cast<uint64_t>(low));
+            ASSERT_EQ(std::bit_cast<uint64_t>(list.HighestValue()), std::bit_cast<uint64_t>(high));
+        }
+    }
 }
 
 TEST(ValueList, EmptyListStatisticsAreZero)
