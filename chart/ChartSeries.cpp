@@ -401,6 +401,41 @@ void TSeriesBatch::Add(double x, double y)
     FAdded = true;
 }
 
+void TSeriesBatch::AddMany(const double* xs, const double* ys, std::size_t count)
+{
+    bool plain = FDirect;
+    for (std::size_t i = 0; i < count && !plain; ++i)
+        plain = std::isnan(xs[i]);
+    // A NaN ends a run, and a series of the plain way takes each point on its own.
+    if (plain) {
+        for (std::size_t i = 0; i < count; ++i)
+            Add(xs[i], ys[i]);
+        return;
+    }
+    if (count == 0) return;
+    TChartValueList& x = *FSeries.FXValues;
+    TChartValueList& y = *FSeries.FYValues;
+    const std::size_t before = x.FValues.size();
+    x.AppendValues(xs, count);
+    try {
+        y.AppendValues(ys, count);
+    } catch (...) {
+        for (std::size_t i = 0; i < count; ++i)
+            x.FValues.erase(x.FValues.size() - 1);
+        x.Modified();
+        throw;
+    }
+    if (FOrder != loNone) {
+        double last = FLastX;
+        for (std::size_t i = 0; i < count && !FRunUnordered; ++i) {
+            if (before + i > FRunStart && !InOrder(last, xs[i])) FRunUnordered = true;
+            last = xs[i];
+        }
+    }
+    FLastX = xs[count - 1];
+    FAdded = true;
+}
+
 TSeriesBatch::~TSeriesBatch()
 {
     End();

@@ -209,8 +209,14 @@ public:
 
     // Throws EOutOfMemory and adds nothing when the columns cannot grow.
     void Add(double x, double y);
+    // Count points, as Count calls of Add would add them. EOutOfMemory keeps the points
+    // before some point of them (none of them where the columns could not take all at once).
+    void AddMany(const double* xs, const double* ys, std::size_t count);
     // Puts the points added since the last NaN X in order; idempotent.
     void End() noexcept;
+    // Each point goes through AddPoint, with the series' add events and repaint requests:
+    // such a batch belongs on the thread of the window.
+    bool Direct() const { return FDirect; }
 
 private:
     // Whether A may stand before B in the X order.

@@ -240,6 +240,41 @@ public:
             FDoubles.push_back(value);
         ++FSize;
     }
+    // Count values at the end, as Count push_backs would store them, with the test of the
+    // form made once for them all. Throws std::bad_alloc and changes nothing when memory
+    // runs out.
+    void append(const double* values, std::size_t count)
+    {
+        if (count > MaxCount - FSize) throw std::bad_alloc();
+        TKind kind = FKind;
+        for (std::size_t i = 0; i < count && kind != vkDouble; ++i)
+            kind = std::max(kind, KindFor(values[i]));
+        Grow(kind, FSize + count);
+        // Room first, growing as push_back would, so that nothing below can fail.
+        const auto room = [](auto& column, std::size_t needed) {
+            if (needed > column.capacity()) column.reserve(std::max(needed, 2 * column.capacity()));
+        };
+        if (FKind == vkInt32) {
+            room(FInts, FSize + count);
+            FInts.resize(FSize + count);
+            int32_t* out = FInts.data() + FSize;
+            for (std::size_t i = 0; i < count; ++i)
+                out[i] = static_cast<int32_t>(values[i]);
+        } else if (FKind == vkBits) {
+            // Bits beyond the size are clear, and so are the new words.
+            room(FBits, Words(FSize + count));
+            FBits.resize(Words(FSize + count), 0);
+            uint64_t* words = FBits.data();
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::size_t at = FSize + i;
+                words[at >> 6] |= static_cast<uint64_t>(values[i] != 0) << (at & 63);
+            }
+        } else {
+            room(FDoubles, FSize + count);
+            FDoubles.insert(FDoubles.end(), values, values + count);
+        }
+        FSize += count;
+    }
     // Room for Count values in all, in the current form and in any it widens to.
     void reserve(std::size_t count)
     {

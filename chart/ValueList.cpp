@@ -50,6 +50,27 @@ void TChartValueList::RemoveAllValues()
     FRunningLow = FRunningHigh = 0;
 }
 
+void TChartValueList::AppendValues(const double* values, std::size_t count)
+{
+    const std::size_t before = FValues.size();
+    try {
+        FValues.append(values, count);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+    FStatsStale = true;
+    if (!FRunningValid || count == 0) return;
+    std::size_t i = 0;
+    if (before == 0) FRunningLow = FRunningHigh = values[i++] * FMultiplier;
+    for (; i < count; ++i) {
+        const double v = values[i] * FMultiplier;
+        if (v < FRunningLow)
+            FRunningLow = v;
+        else if (v > FRunningHigh)
+            FRunningHigh = v;
+    }
+}
+
 std::size_t TChartValueList::PlaceBefore(double value) const
 {
     // Scans back from the end: data added nearly in order land close to it.

@@ -98,6 +98,8 @@ private:
         else if (v > FRunningHigh)
             FRunningHigh = v;
     }
+    // AppendValue for Count values at once; EOutOfMemory leaves the list as it was.
+    void AppendValues(const double* values, std::size_t count);
     // Where ordered insertion puts Value when it does not go at the end.
     std::size_t PlaceBefore(double value) const;
     // Index 0..count, already checked.

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "chart/ChartEngine.h"
 #include "samples/SampleModel.h"
@@ -11,6 +14,70 @@
 
 const std::string DataErrorMessage =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xE2 \xE4\xE0\xED\xED\xFB\xF5. \xC8\xF1\xEF\xF0\xE0\xE2\xFC\xF2\xE5.";
+
+namespace {
+
+// Points go in chunks: the columns then test their form once per chunk, not per point.
+constexpr int kChunk = 2048;
+
+// Samples 0 .. Stop-1 as the points of one series: (time, previous bit), (time, bit).
+void FillOne(const TSampleModel& model, int stop, int bit, TSeriesBatch& batch)
+{
+    std::vector<double> xs(2 * kChunk);
+    std::vector<double> ys(2 * kChunk);
+    uint32_t previous = 0;
+    for (int begin = 0; begin < stop; begin += kChunk) {
+        const int end = std::min(stop, begin + kChunk);
+        for (int line = begin; line < end; ++line) {
+            const size_t k = 2 * static_cast<size_t>(line - begin);
+            const double time = model.Time(line);
+            const uint32_t word = model.Word(line);
+            xs[k] = time;
+            xs[k + 1] = time;
+            ys[k] = (previous >> bit) & 1u;
+            ys[k + 1] = (word >> bit) & 1u;
+            previous = word;
+        }
+        batch.AddMany(xs.data(), ys.data(), 2 * static_cast<size_t>(end - begin));
+    }
+}
+
+// Every series at once, each on its own: a long log fills the second one on another core.
+// The first failure of any is raised once all have stopped; running out of memory may leave
+// the series unequally far.
+void FillSeries(const TSampleModel& model, int stop, const std::vector<int>& bits,
+                std::vector<std::unique_ptr<TSeriesBatch>>& batches)
+{
+    constexpr int kWorthAThread = 200000;
+    std::exception_ptr failure;
+    std::thread helper;
+    size_t first = 0;
+    const bool direct = std::any_of(batches.begin(), batches.end(),
+                                    [](const auto& batch) { return batch->Direct(); });
+    if (batches.size() >= 2 && stop >= kWorthAThread && !direct) {
+        // The series share nothing but the model, which is only read.
+        helper = std::thread([&] {
+            try {
+                FillOne(model, stop, bits[0], *batches[0]);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        first = 1;
+    }
+    std::exception_ptr own;
+    try {
+        for (size_t i = first; i < batches.size(); ++i)
+            FillOne(model, stop, bits[i], *batches[i]);
+    } catch (...) {
+        own = std::current_exception();
+    }
+    if (helper.joinable()) helper.join();
+    if (own) std::rethrow_exception(own);
+    if (failure) std::rethrow_exception(failure);
+}
+
+} // namespace
 
 TWaveformBuildResult BuildWaveforms(const TSampleModel& model, std::span<const TWaveTarget> targets,
                                     const TMessageSink& report)
@@ -56,15 +123,12 @@ TWaveformBuildResult BuildWaveforms(const TSampleModel& model, std::span<const T
             const double time = model.Time(lineIndex);
             if (time < lastTime) result.TimesAscending = false;
             lastTime = time;
-            const uint32_t word = model.Word(lineIndex);
-            const uint32_t previous = lineIndex == 0 ? 0 : model.Word(lineIndex - 1);
-            for (size_t i = 0; i < batches.size(); ++i) {
-                const int bit = result.Bits[i];
-                batches[i]->Add(time, (previous >> bit) & 1u);
-                batches[i]->Add(time, (word >> bit) & 1u);
-            }
-            result.BuiltSamples = lineIndex + 1;
         }
+        // Running out of room while filling is no line's fault.
+        lineIndex = -1;
+        FillSeries(model, stop, result.Bits, batches);
+        lineIndex = stop;
+        result.BuiltSamples = stop;
         if (stop == count) return result;
         // The stopping line's time was read before its word failed, so it counts for order.
         if (everyBit && model.FirstBadLineTimeRead() && model.FirstBadLineTime() < lastTime)

@@ -433,8 +433,9 @@ bool SameValue(double a, double b)
     return ::testing::AssertionSuccess();
 }
 
-// Seeded: a batch gives what AddPoint one by one gives, for times that restart, run backwards,
-// repeat, or carry NaN and infinities, under every order, on empty, filled and disordered series.
+// Seeded: a batch, fed point by point or in runs, gives what AddPoint one by one gives, for
+// times that restart, run backwards, repeat, or carry NaN and infinities, under every order,
+// on empty, filled and disordered series.
 TEST(SeriesBatch, PlacesPointsAsAddPointDoesOneByOne)
 {
     enum Shape { Restarts, Descending, FewDistinct, Wild };
@@ -499,12 +500,28 @@ TEST(SeriesBatch, PlacesPointsAsAddPointDoesOneByOne)
                     }
 
                     {
+                        // Every other round hands the batch runs of points of random length.
                         TSeriesBatch batch(batched);
+                        const bool runs = round % 2 == 1;
+                        std::vector<double> runX;
+                        std::vector<double> runY;
+                        std::size_t runLength = 1 + rng() % 40;
                         for (int i = 0; i < count; ++i) {
                             const double x = xs[static_cast<std::size_t>(i)];
                             plain.AddPoint(x, i);
-                            batch.Add(x, i);
                             ReferenceAdd(reference, order, x, i);
+                            if (!runs) {
+                                batch.Add(x, i);
+                                continue;
+                            }
+                            runX.push_back(x);
+                            runY.push_back(i);
+                            if (runX.size() == runLength || i + 1 == count) {
+                                batch.AddMany(runX.data(), runY.data(), runX.size());
+                                runX.clear();
+                                runY.clear();
+                                runLength = 1 + rng() % 40;
+                            }
                         }
                     }
                     const std::string where =

@@ -1,0 +1,132 @@
+// Opening a log to the picture against the floor of merely parsing it, side by side in one
+// run: logview-render --png on 10M and 1M lines (whole processes, so that start-up, the load,
+// the text view, the samples, both waveforms and the picture all count) against one core
+// reading the same file and, per line, finding the colon and the end with memchr and
+// converting both fields with strtol and strtoul. Runs alternate, ours then the floor.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchTable.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+double Since(TClock::time_point start)
+{
+    return std::chrono::duration<double>(TClock::now() - start).count();
+}
+
+void WriteLog(const std::string& path, size_t lines)
+{
+    std::string text;
+    text.reserve(lines * 14);
+    char buf[40];
+    for (size_t i = 0; i < lines; ++i) {
+        const int n = std::snprintf(buf, sizeof buf, "%zu:%02zX\r\n", 10 * i + i % 7, i & 0xFF);
+        text.append(buf, static_cast<size_t>(n));
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(2);
+    }
+}
+
+// The floor: the file read, every line's two fields found and converted.
+double ParseFloor(const std::string& path, unsigned long& checksum)
+{
+    const auto start = TClock::now();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) std::exit(2);
+    std::string text(std::filesystem::file_size(path), '\0');
+    if (std::fread(text.data(), 1, text.size(), f) != text.size()) std::exit(2);
+    std::fclose(f);
+    const char* p = text.data();
+    const char* end = p + text.size();
+    checksum = 0;
+    while (p < end) {
+        const char* eol = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        if (eol == nullptr) eol = end;
+        const char* colon = static_cast<const char*>(std::memchr(p, ':', size_t(eol - p)));
+        if (colon != nullptr) {
+            checksum += static_cast<unsigned long>(std::strtol(p, nullptr, 10));
+            checksum += std::strtoul(colon + 1, nullptr, 16);
+        }
+        p = eol + 1;
+    }
+    return Since(start);
+}
+
+double RunRender(const std::string& render, const std::string& png, const std::string& path)
+{
+    const auto start = TClock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(render.c_str(), render.c_str(), "--png", png.c_str(), path.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds = Since(start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "logview-render failed on %s\n", path.c_str());
+        return -1;
+    }
+    return seconds;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
+    const std::string render = (self.parent_path().parent_path() / "logview-render").string();
+    (void)argv;
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("bench_open." + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string png = (dir / "out.png").string();
+    struct TSize
+    {
+        size_t Lines;
+        const char* Row;
+    } sizes[] = {
+        {10'000'000, "Open 10M lines to the picture (logview-render --png) vs the parse floor"},
+        {1'000'000, "Open 1M lines to the picture (logview-render --png) vs the parse floor"}};
+    double load[3] = {};
+    for (const TSize& size : sizes) {
+        const std::string log = (dir / "open.log").string();
+        WriteLog(log, size.Lines);
+        std::vector<double> ours, floor;
+        unsigned long checksum = 0;
+        for (int i = 0; i < 3; ++i) {
+            ours.push_back(RunRender(render, png, log));
+            floor.push_back(ParseFloor(log, checksum));
+        }
+        std::printf("%zu lines: ours %.3f %.3f %.3f s, floor %.3f %.3f %.3f s (checksum %lu)\n",
+                    size.Lines, ours[0], ours[1], ours[2], floor[0], floor[1], floor[2], checksum);
+        PrintTableRow(size.Row, Median(ours), Median(floor), 2, "s");
+    }
+    std::filesystem::remove_all(dir);
+    getloadavg(load, 3);
+    std::printf("machine load %.2f %.2f %.2f\n", load[0], load[1], load[2]);
+    return 0;
+}
