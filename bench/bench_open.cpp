@@ -15,32 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "BenchTable.h"
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Since(TClock::time_point start)
-{
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-void WriteLog(const std::string& path, size_t lines)
-{
-    std::string text;
-    text.reserve(lines * 14);
-    char buf[40];
-    for (size_t i = 0; i < lines; ++i) {
-        const int n = std::snprintf(buf, sizeof buf, "%zu:%02zX\r\n", 10 * i + i % 7, i & 0xFF);
-        text.append(buf, static_cast<size_t>(n));
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(2);
-    }
-}
 
 // The floor: the file read, every line's two fields found and converted.
 double ParseFloor(const std::string& path, unsigned long& checksum)
@@ -84,12 +62,6 @@ double RunRender(const std::string& render, const std::string& png, const std::s
         return -1;
     }
     return seconds;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace

@@ -18,47 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "BenchTable.h"
 #include "toolkit/Forms.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/Unit1.h"
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Since(TClock::time_point start)
-{
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-// Lines as the waveform bench writes them: a rising time and a hex word.
-void WriteLog(const std::string& path, size_t lines)
-{
-    std::string text;
-    text.reserve(lines * 14);
-    char buf[40];
-    for (size_t i = 0; i < lines; ++i) {
-        const int n = std::snprintf(buf, sizeof buf, "%zu:%02zX\r\n", 10 * i + i % 7, i & 0xFF);
-        text.append(buf, static_cast<size_t>(n));
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(2);
-    }
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Max(const std::vector<double>& v)
-{
-    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
-}
 
 // The child's side: one figure per line on stdout.
 int RunBaseline(int argc, char** argv, const std::string& path)

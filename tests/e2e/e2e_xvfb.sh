@@ -56,6 +56,29 @@ window() {
 # Moves the pointer to X,Y inside window W (keys go where the pointer is: no window manager).
 at() { xdotool mousemove --window "$1" "$2" "$3"; sleep 0.3; }
 
+# "Load" in window $1 with changed text: "save changes?" Yes (its default button), the save
+# dialog gets the name $2, and the open dialog that follows is cancelled.
+save_by_loading() {
+  at "$1" 45 20
+  xdotool click 1
+  Q=$(window "Confirm") || true
+  [ -n "$Q" ] || fail "no save question"
+  at "$Q" 20 20
+  xdotool key Return
+  sleep 0.5
+  D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
+  [ -n "$D" ] || D=$(xdotool getactivewindow 2>/dev/null || true)
+  [ -n "$D" ] || fail "no save dialog"
+  at "$D" 20 20
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$2"
+  xdotool key Return
+  sleep 1
+  xdotool key Escape
+  sleep 0.5
+}
+
 cp examples/counter.log "$WORK/counter.log"
 SAVED="$WORK/saved by hand.log"
 cd "$WORK"
@@ -84,26 +107,7 @@ xdotool type --delay 30 "2720:ff"
 xdotool key Return
 sleep 0.5
 
-# Load: "save changes?" Yes (its default button), then the save dialog gets a name.
-at "$W" 45 20
-xdotool click 1
-Q=$(window "Confirm") || true
-[ -n "$Q" ] || fail "no save question"
-at "$Q" 20 20
-xdotool key Return
-sleep 0.5
-D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
-[ -n "$D" ] || D=$(xdotool getactivewindow 2>/dev/null || true)
-[ -n "$D" ] || fail "no save dialog"
-at "$D" 20 20
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$SAVED"
-xdotool key Return
-# The open dialog follows: cancelled.
-sleep 1
-xdotool key Escape
-sleep 0.5
+save_by_loading "$W" "$SAVED"
 
 [ -f "$SAVED" ] || fail "nothing was saved under \"$SAVED\""
 # What was loaded (CR LF between lines) plus the typed line.
@@ -142,23 +146,7 @@ kill -0 "$APID" 2>/dev/null || fail "select-all then a key ended the program"
 xdotool key ctrl+z
 sleep 0.5
 SAVED2="$WORK/big saved.log"
-at "$W" 45 20
-xdotool click 1
-Q=$(window "Confirm") || true
-[ -n "$Q" ] || fail "no save question after select-all, typing and undo"
-at "$Q" 20 20
-xdotool key Return
-sleep 0.5
-D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
-[ -n "$D" ] || fail "no save dialog for big.log"
-at "$D" 20 20
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$SAVED2"
-xdotool key Return
-sleep 1
-xdotool key Escape
-sleep 0.5
+save_by_loading "$W" "$SAVED2"
 cmp "$BIG" "$SAVED2" || fail "select-all, typing and undo did not save the loaded bytes"
 
 # End goes to the end of the line: "#" typed there ends the first line.

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "samples/SampleLine.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TestSupport.h"
-#include "viewer/SampleLine.h"
 #include "viewer/Unit1.h"
 
 namespace {
@@ -18,14 +18,9 @@ TRecordingDialogProvider gDialogs;
 
 bool LineTime(std::string_view line, double& time)
 {
-    const TSampleFields fields = SplitSampleLine(line.substr(0, 4096));
-    try {
-        time = TextToInt(fields.Time);
-        HexStrToInt(fields.Value);
-        return true;
-    } catch (const EConvertError&) {
-        return false;
-    }
+    const TSampleLineRead read = ReadSampleLine(line);
+    time = read.Time;
+    return read.IsSample();
 }
 
 void CheckState()

@@ -9,26 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "samples/SampleLine.h"
 #include "tests/common/MainWindowFixture.h"
 #include "tests/common/TextModel.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TestSupport.h"
-#include "viewer/SampleLine.h"
 #include "viewer/Unit1.h"
 
 namespace {
 
 // The time of a sample line as the charts would take it, or false.
-bool LineTime(const std::string& line, double& time)
+bool LineTime(std::string_view line, double& time)
 {
-    const TSampleFields fields = SplitSampleLine(std::string_view(line).substr(0, 4096));
-    try {
-        time = TextToInt(fields.Time);
-        HexStrToInt(fields.Value);
-        return true;
-    } catch (const EConvertError&) {
-        return false;
-    }
+    const TSampleLineRead read = ReadSampleLine(line);
+    time = read.Time;
+    return read.IsSample();
 }
 
 // Where two texts part, with a little of each around it.

@@ -9,22 +9,13 @@
 #include <vector>
 
 #include "tests/common/MainWindowFixture.h"
+#include "tests/common/SeriesPoints.h"
 #include "toolkit/TestSupport.h"
 #include "viewer/PulseReadout.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
 
 namespace {
-
-using Points = std::vector<std::pair<double, double>>;
-
-Points PointsOf(const TChartSeries& series)
-{
-    Points points;
-    for (int i = 0; i < series.PointCount(); ++i)
-        points.emplace_back(series.PointX(i), series.PointY(i));
-    return points;
-}
 
 // Times that repeat and go back, and now and then a bad line.
 std::string RandomText(std::mt19937& random, int lines)

@@ -11,22 +11,13 @@
 #include <vector>
 
 #include "chart/ChartEngine.h"
+#include "tests/common/SeriesPoints.h"
 #include "toolkit/Classes.h"
 #include "toolkit/StdCtrls.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Waveform.h"
 
 namespace {
-
-using Points = std::vector<std::pair<double, double>>;
-
-Points PointsOf(const TChartSeries& series)
-{
-    Points points;
-    for (int i = 0; i < series.PointCount(); ++i)
-        points.emplace_back(series.PointX(i), series.PointY(i));
-    return points;
-}
 
 // Two series and a sink that records every message, as the main window would show them.
 struct Build
