@@ -2,6 +2,10 @@
 
 #include "toolkit/StdCtrls.h"
 
+// The text view hands out lines cut where the sample rule cuts them: one length, owned by
+// the sample rule, which the view cannot see.
+static_assert(TMemoStrings::MaxLineLength == MaxSampleLineLength);
+
 int TStringsSampleLines::Count() const
 {
     return FLines.Count();
