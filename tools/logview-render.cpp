@@ -3,10 +3,12 @@
 // Exit status: 0 built, 1 a bad line stopped the build, 2 a file could not be read
 // or an output (listing, picture) not written whole, 64 wrong usage (an output that is
 // the input included). With --vcd: 1 when any line was bad (the others are converted all
-// the same), 2 when the file could not be read or the dump written.
+// the same), 2 when the file could not be read or the dump written. With --decode: 1 when a
+// bad line ended the samples decoded (protocol errors are items, not failures), 2 as above.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -281,6 +283,74 @@ int RunVcd(const TRenderOptions& options)
     return model.BadLines().empty() ? reOk : reDataError;
 }
 
+// Decodes the samples before the first bad line, as the window builds them, with every
+// decoder, and lists the items of all of them by start time.
+int RunDecode(const TRenderOptions& options)
+{
+    TMemo memo;
+    try {
+        memo.Lines()->LoadFromFile(options.FileName);
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return reCannotRead;
+    }
+    TTextSamples samples(*memo.Lines());
+    const TSampleModel& model = samples.Current();
+    // The model keeps its own copy of the samples; the text's room goes before decoding.
+    memo.Lines()->Clear();
+    int status = reOk;
+    int usable = model.SampleCount();
+    if (const int bad = model.FirstBadLine(); bad >= 0) {
+        // Every line before the first bad one is a sample.
+        usable = bad;
+        status = reDataError;
+        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), bad + 1,
+                     Cp1251ToUtf8(DataErrorMessage).c_str());
+    }
+    std::vector<std::vector<TDecodedItem>> decoded;
+    for (const TDecoderSpec& spec : options.Decoders)
+        decoded.push_back(Decode(model, usable, spec));
+    struct TNumbered
+    {
+        const TDecodedItem* Item;
+        int Decoder;
+    };
+    std::vector<TNumbered> merged;
+    for (size_t d = 0; d < decoded.size(); ++d)
+        for (const TDecodedItem& item : decoded[d])
+            merged.push_back({&item, static_cast<int>(d + 1)});
+    // Stable, so that ties keep the decoders' order and each decoder's own.
+    std::stable_sort(merged.begin(), merged.end(), [](const TNumbered& a, const TNumbered& b) {
+        return a.Item->Start < b.Item->Start;
+    });
+
+    std::fflush(stdout);
+    TCheckedOutput out(STDOUT_FILENO);
+    for (const TNumbered& n : merged) {
+        if (out.Error() != 0) break;
+        out.Append(std::to_string(n.Decoder));
+        out.Append('\t');
+        out.Append(FormatPointValue(n.Item->Start));
+        out.Append('\t');
+        out.Append(FormatPointValue(n.Item->End));
+        out.Append('\t');
+        out.Append(FieldName(n.Item->Field));
+        out.Append('\t');
+        out.Append(n.Item->Value);
+        if (!n.Item->Text.empty()) {
+            out.Append('\t');
+            out.Append(n.Item->Text);
+        }
+        out.Append('\n');
+    }
+    if (!out.Flush()) {
+        std::fprintf(stderr, "logview-render: the decoded items were not written: %s\n",
+                     std::strerror(out.Error()));
+        return reCannotWrite;
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -314,8 +384,9 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
-    const int status =
-        parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs) : RunVcd(parsed.Options);
+    const int status = !parsed.Options.Decoders.empty() ? RunDecode(parsed.Options)
+                       : parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs)
+                                                        : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "viewer/SampleLine.h"
 #include "viewer/VcdExport.h"
@@ -9,7 +10,13 @@
 const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
     "[--zoom T0,T1] FILE\n"
-    "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE";
+    "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE\n"
+    "       logview-render --decode SPEC [--decode SPEC ...] [--timescale '1 ns'] FILE\n"
+    "         SPEC: uart:rx=BIT[,baud=RATE|bit=TICKS][,data=8][,parity=none][,stop=1]"
+    "[,order=lsb][,invert=no]\n"
+    "               spi:clk=BIT[,mosi=BIT][,miso=BIT][,cs=BIT][,cs-active=low][,mode=0]"
+    "[,word=8][,order=msb]\n"
+    "               i2c:scl=BIT,sda=BIT";
 
 namespace {
 
@@ -52,6 +59,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     std::vector<std::string> files;
     bool timescaleGiven = false;
     bool bitsGiven = false;
+    std::vector<std::string> decodeTexts;
     auto fail = [&](std::string message) {
         result.Error = std::move(message);
         return result;
@@ -112,6 +120,9 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         } else if (name == "--vcd") {
             if (!takeValue() || value.empty()) return fail("--vcd needs a file name");
             o.VcdPath = value;
+        } else if (name == "--decode") {
+            if (!takeValue() || value.empty()) return fail("--decode needs a decoder spec");
+            decodeTexts.push_back(value);
         } else if (name == "--timescale") {
             if (!takeValue() || (o.Timescale = NormaliseTimescale(value)).empty())
                 return fail("--timescale needs 1, 10 or 100 and a unit: s, ms, us, ns, ps or fs");
@@ -129,13 +140,37 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     if (!o.VcdPath.empty() &&
         (bitsGiven || o.Points || !o.PngPath.empty() || o.Width > 0 || o.Zoom))
         return fail("--vcd takes no --bits, --points, --png, --size or --zoom");
-    if (timescaleGiven && o.VcdPath.empty()) return fail("--timescale needs --vcd");
+    if (!decodeTexts.empty() && (!o.VcdPath.empty() || bitsGiven || o.Points ||
+                                 !o.PngPath.empty() || o.Width > 0 || o.Zoom))
+        return fail("--decode takes no --vcd, --bits, --points, --png, --size or --zoom");
+    if (timescaleGiven && o.VcdPath.empty() && decodeTexts.empty())
+        return fail("--timescale needs --vcd or --decode");
+    for (size_t i = 0; i < decodeTexts.size(); ++i) {
+        TDecoderSpec spec;
+        std::string error;
+        if (!ParseDecoderSpec(decodeTexts[i], TimescaleSeconds(o.Timescale), spec, error))
+            return fail("--decode " + decodeTexts[i] + ": " + error);
+        o.Decoders.push_back(spec);
+    }
     if (files.empty()) return fail("no file given");
     if (files.size() > 1) return fail("only one file can be given");
     o.FileName = files.front();
     if (o.FileName.empty()) return fail("no file given");
     result.Ok = true;
     return result;
+}
+
+double TimescaleSeconds(std::string_view normalised)
+{
+    static constexpr std::pair<std::string_view, double> Units[] = {
+        {"s", 1}, {"ms", 1e-3}, {"us", 1e-6}, {"ns", 1e-9}, {"ps", 1e-12}, {"fs", 1e-15}};
+    const auto space = normalised.find(' ');
+    if (space == std::string_view::npos) return 0;
+    double number = 0;
+    if (!ParseDouble(normalised.substr(0, space), number)) return 0;
+    for (const auto& [unit, seconds] : Units)
+        if (normalised.substr(space + 1) == unit) return number * seconds;
+    return 0;
 }
 
 std::string FormatPointValue(double value)

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/Decode.h"
+
 // Exit statuses, kept apart so that scripts can tell bad data from a missing file.
 enum TRenderExit : int {
     reOk = 0,
@@ -36,6 +38,9 @@ struct TRenderOptions
     std::string VcdPath;
     // As the dump writes it ("1 ns"); see NormaliseTimescale.
     std::string Timescale = "1 ns";
+    // With decoders given, the tool lists what they decode instead of showing the log; read
+    // with the timescale, whichever order the options came in.
+    std::vector<TDecoderSpec> Decoders;
 };
 
 struct TRenderParse
@@ -50,6 +55,9 @@ extern const char* const RenderUsage;
 // Parses the arguments after the program's own name. Options take their value
 // as the next argument or after "="; "--" ends the options.
 TRenderParse ParseRenderArguments(const std::vector<std::string>& args);
+
+// The length in seconds of a normalised timescale's unit ("10 us": 1e-5).
+double TimescaleSeconds(std::string_view normalised);
 
 // The shortest decimal text that reads back to the same double, without an
 // exponent for the integral and ordinary values a waveform holds.

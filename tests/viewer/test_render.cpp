@@ -487,3 +487,73 @@ TEST_F(RenderProgram, PointListingIsWrittenAsItIsMade)
     EXPECT_LT(listed.PeakResidentKb - plain.PeakResidentKb, 16 * 1024)
         << "kB more held with the listing than without";
 }
+
+// --decode end to end: the columns, decoders merged by start time, the samples before a bad
+// line decoded, and a wrong spec refused naming its key.
+TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
+{
+    // Bit 0 sends 'U' (0x55) from 100, bit 1 'A' (0x41) from 150, 100 units a bit, 8N1; a
+    // line every 50 units, two of them out of time order.
+    const auto level = [](int t, int start, int byte) {
+        const int bit = t < start ? 9 : (t - start) / 100;
+        return bit == 0 ? 0 : bit <= 8 ? (byte >> (bit - 1)) & 1 : 1;
+    };
+    std::string frames;
+    for (const int t : {0,   50,  100, 150, 200, 250, 300, 350, 400,  450,  500,  550,
+                        600, 650, 700, 750, 800, 850, 900, 950, 1000, 1100, 1050, 1200})
+        frames += std::to_string(t) + ":" +
+                  std::to_string(level(t, 100, 0x55) | level(t, 150, 0x41) << 1) + "\n";
+    const fs::path good = MakeFile("good.log", frames);
+    const fs::path bad = MakeFile("bad.log", "0:1\n10:0\n20:1\noops\n30:0\n");
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    } rows[] = {
+        {"two decoders merged by start",
+         {"--decode", "uart:rx=1,baud=10", "--decode=uart:rx=0,bit=100", "--timescale", "1 ms",
+          good.string()},
+         0,
+         "2\t100\t1100\tdata\t55\tU\n1\t150\t1150\tdata\t41\tA\n",
+         ""},
+        {"fractional bit length, protocol errors are output",
+         {"--decode", "uart:rx=0,bit=100.5,parity=even,stop=2", good.string()},
+         0,
+         "1\t100\t1306\tdata\t55\tU\n1\t1004.5\t1105\tparity-error\t\n",
+         ""},
+        {"samples before a bad line decoded, the line reported",
+         {"--decode", "uart:rx=0,bit=5,data=5", bad.string()},
+         1,
+         "1\t10\t45\tdata\t1E\n",
+         "bad.log:4: "},
+        {"unknown key",
+         {"--decode", "uart:rx=0,speed=9600", good.string()},
+         64,
+         "",
+         "speed: unknown key"},
+        {"both baud and bit",
+         {"--decode", "uart:rx=0,bit=5,baud=9600", good.string()},
+         64,
+         "",
+         "baud and bit"},
+        {"decode with a picture",
+         {"--decode", "i2c:scl=0,sda=1", "--png", "x.png", good.string()},
+         64,
+         "",
+         "--decode takes no"},
+        {"missing file", {"--decode", "uart:rx=0", (Dir / "none.log").string()}, 2, "", "none.log"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TRunResult r = Run(row.args);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_EQ(r.Out, row.out);
+        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
+        if (row.status == 1) {
+            EXPECT_TRUE(Contains(r.Err, DataError)) << r.Err;
+        }
+    }
+}
