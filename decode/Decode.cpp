@@ -39,29 +39,15 @@ const char* FieldName(TDecodeField field)
     return "";
 }
 
-// Until the SPI and I2C decoders' own files are in the tree, their protocols decode to
-// nothing rather than leave the library unlinkable.
-#if __has_include("Spi.cpp") && __has_include("I2c.cpp")
-#define LOGVIEW_DECODE_SERIAL_BUSES 1
-#else
-#define LOGVIEW_DECODE_SERIAL_BUSES 0
-#endif
-
-std::vector<TDecodedItem> Decode(const TSampleModel& model, int samples, const TDecoderSpec& spec)
+std::vector<TDecodedItem> Decode(const TSampleModel& model, int samples, const TDecoderSetup& setup)
 {
-    switch (spec.Protocol) {
+    switch (setup.Protocol) {
     case TDecodeProtocol::Uart:
-        return DecodeUart(model, samples, spec.Uart);
-#if LOGVIEW_DECODE_SERIAL_BUSES
+        return DecodeUart(model, samples, setup.Uart);
     case TDecodeProtocol::Spi:
-        return DecodeSpi(model, samples, spec.Spi);
+        return DecodeSpi(model, samples, setup.Spi);
     case TDecodeProtocol::I2c:
-        return DecodeI2c(model, samples, spec.I2c);
-#else
-    case TDecodeProtocol::Spi:
-    case TDecodeProtocol::I2c:
-        break;
-#endif
+        return DecodeI2c(model, samples, setup.I2c);
     }
     return {};
 }

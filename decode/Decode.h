@@ -85,7 +85,7 @@ struct TI2cSettings
 
 enum class TDecodeProtocol : uint8_t { Uart, Spi, I2c };
 
-struct TDecoderSpec
+struct TDecoderSetup
 {
     TDecodeProtocol Protocol = TDecodeProtocol::Uart;
     TUartSettings Uart;
@@ -95,9 +95,9 @@ struct TDecoderSpec
 
 // Reads "uart:rx=0,baud=115200", "spi:clk=0,mosi=1,cs=3,mode=1", "i2c:scl=0,sda=1" ...; a baud
 // rate becomes a bit length through TimescaleSeconds, the log's time unit in seconds. False
-// with Error naming the key and the reason for a wrong spec.
-bool ParseDecoderSpec(std::string_view text, double timescaleSeconds, TDecoderSpec& spec,
-                      std::string& error);
+// with Error naming the key and the reason for a wrong setup.
+bool ParseDecoderSetup(std::string_view text, double timescaleSeconds, TDecoderSetup& setup,
+                       std::string& error);
 
 // Each decodes samples 0 .. Samples-1 of Model (those before its first bad line, say), taken
 // in time order; after the last sample every level holds. Items in time order.
@@ -107,4 +107,5 @@ std::vector<TDecodedItem> DecodeSpi(const TSampleModel& model, int samples,
                                     const TSpiSettings& settings);
 std::vector<TDecodedItem> DecodeI2c(const TSampleModel& model, int samples,
                                     const TI2cSettings& settings);
-std::vector<TDecodedItem> Decode(const TSampleModel& model, int samples, const TDecoderSpec& spec);
+std::vector<TDecodedItem> Decode(const TSampleModel& model, int samples,
+                                 const TDecoderSetup& setup);

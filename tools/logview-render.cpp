@@ -308,8 +308,8 @@ int RunDecode(const TRenderOptions& options)
                      Cp1251ToUtf8(DataErrorMessage).c_str());
     }
     std::vector<std::vector<TDecodedItem>> decoded;
-    for (const TDecoderSpec& spec : options.Decoders)
-        decoded.push_back(Decode(model, usable, spec));
+    for (const TDecoderSetup& setup : options.Decoders)
+        decoded.push_back(Decode(model, usable, setup));
     struct TNumbered
     {
         const TDecodedItem* Item;

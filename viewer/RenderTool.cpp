@@ -11,8 +11,8 @@ const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
     "[--zoom T0,T1] FILE\n"
     "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE\n"
-    "       logview-render --decode SPEC [--decode SPEC ...] [--timescale '1 ns'] FILE\n"
-    "         SPEC: uart:rx=BIT[,baud=RATE|bit=TICKS][,data=8][,parity=none][,stop=1]"
+    "       logview-render --decode DECODER [--decode DECODER ...] [--timescale '1 ns'] FILE\n"
+    "         DECODER: uart:rx=BIT[,baud=RATE|bit=TICKS][,data=8][,parity=none][,stop=1]"
     "[,order=lsb][,invert=no]\n"
     "               spi:clk=BIT[,mosi=BIT][,miso=BIT][,cs=BIT][,cs-active=low][,mode=0]"
     "[,word=8][,order=msb]\n"
@@ -121,7 +121,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
             if (!takeValue() || value.empty()) return fail("--vcd needs a file name");
             o.VcdPath = value;
         } else if (name == "--decode") {
-            if (!takeValue() || value.empty()) return fail("--decode needs a decoder spec");
+            if (!takeValue() || value.empty()) return fail("--decode needs a decoder setup");
             decodeTexts.push_back(value);
         } else if (name == "--timescale") {
             if (!takeValue() || (o.Timescale = NormaliseTimescale(value)).empty())
@@ -146,11 +146,11 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     if (timescaleGiven && o.VcdPath.empty() && decodeTexts.empty())
         return fail("--timescale needs --vcd or --decode");
     for (size_t i = 0; i < decodeTexts.size(); ++i) {
-        TDecoderSpec spec;
+        TDecoderSetup setup;
         std::string error;
-        if (!ParseDecoderSpec(decodeTexts[i], TimescaleSeconds(o.Timescale), spec, error))
+        if (!ParseDecoderSetup(decodeTexts[i], TimescaleSeconds(o.Timescale), setup, error))
             return fail("--decode " + decodeTexts[i] + ": " + error);
-        o.Decoders.push_back(spec);
+        o.Decoders.push_back(setup);
     }
     if (files.empty()) return fail("no file given");
     if (files.size() > 1) return fail("only one file can be given");

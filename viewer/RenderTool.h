@@ -40,7 +40,7 @@ struct TRenderOptions
     std::string Timescale = "1 ns";
     // With decoders given, the tool lists what they decode instead of showing the log; read
     // with the timescale, whichever order the options came in.
-    std::vector<TDecoderSpec> Decoders;
+    std::vector<TDecoderSetup> Decoders;
 };
 
 struct TRenderParse

@@ -1,4 +1,4 @@
-// A decoder spec, a NUL, then a log's text: the spec read, and the log decoded with it.
+// A decoder setup, a NUL, then a log's text: the setup read, and the log decoded with it.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -35,37 +35,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const size_t nul = bytes.find('\0');
-    const std::string_view specText = bytes.substr(0, nul);
+    const std::string_view setupText = bytes.substr(0, nul);
     const std::string_view log =
         nul == std::string_view::npos ? std::string_view() : bytes.substr(nul + 1);
-    TDecoderSpec spec;
+    TDecoderSetup setup;
     std::string error;
-    if (!ParseDecoderSpec(specText, 1e-9, spec, error)) {
+    if (!ParseDecoderSetup(setupText, 1e-9, setup, error)) {
         FUZZ_CHECK(!error.empty());
         return 0;
     }
     FUZZ_CHECK(error.empty());
-    // Only UART has its decoder in this library so far.
-    if (spec.Protocol != TDecodeProtocol::Uart) return 0;
     const TSampleModel model{TSplitLines(log)};
     const int samples = model.FirstBadLine() < 0 ? model.SampleCount() : model.FirstBadLine();
-    const std::vector<TDecodedItem> items = DecodeUart(model, samples, spec.Uart);
-    // Every item needs a change of the line: a falling edge opens at most a frame and its
-    // two errors.
-    FUZZ_CHECK(items.size() <= 3 * static_cast<size_t>(samples));
+    const std::vector<TDecodedItem> items = Decode(model, samples, setup);
+    const bool uart = setup.Protocol == TDecodeProtocol::Uart;
+    // Every UART item needs a change of the line: a falling edge opens at most a frame and
+    // its two errors.
+    if (uart) FUZZ_CHECK(items.size() <= 3 * static_cast<size_t>(samples));
     for (size_t i = 0; i < items.size(); ++i) {
         const TDecodedItem& item = items[i];
         FUZZ_CHECK(std::isfinite(item.Start) && std::isfinite(item.End));
         FUZZ_CHECK(item.Start <= item.End);
         FUZZ_CHECK(i == 0 || items[i - 1].Start <= item.Start);
-        if (item.Field == TDecodeField::Data) {
-            FUZZ_CHECK(item.Value.size() == static_cast<size_t>((spec.Uart.DataBits + 3) / 4));
-            for (const char c : item.Value)
-                FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
+        for (const char c : item.Value)
+            FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
+        if (uart && item.Field == TDecodeField::Data) {
+            FUZZ_CHECK(item.Value.size() == static_cast<size_t>((setup.Uart.DataBits + 3) / 4));
             FUZZ_CHECK(item.Text.size() <= 1);
-        } else {
+        } else if (uart) {
             FUZZ_CHECK(item.Value.empty());
         }
+        if (item.Field == TDecodeField::Mosi || item.Field == TDecodeField::Miso)
+            FUZZ_CHECK(item.Value.size() == static_cast<size_t>((setup.Spi.WordBits + 3) / 4));
     }
     return 0;
 }

@@ -489,7 +489,7 @@ TEST_F(RenderProgram, PointListingIsWrittenAsItIsMade)
 }
 
 // --decode end to end: the columns, decoders merged by start time, the samples before a bad
-// line decoded, and a wrong spec refused naming its key.
+// line decoded, and a wrong setup refused naming its key.
 TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
 {
     // Bit 0 sends 'U' (0x55) from 100, bit 1 'A' (0x41) from 150, 100 units a bit, 8N1; a

@@ -7,7 +7,7 @@
 
 namespace {
 
-// from_chars rather than strtod: a decimal comma from the locale must not change a spec.
+// from_chars rather than strtod: a decimal comma from the locale must not change a setup.
 bool ReadDouble(std::string_view text, double& value)
 {
     if (text.empty() || text.front() == '+' || text.front() == '-') return false;
@@ -33,10 +33,10 @@ template <size_t N> int Choice(std::string_view text, const char* const (&names)
 // A bit length beyond the 32-bit time range could never fit a frame in a log.
 constexpr double MaxBitTicks = 4294967296.0;
 
-class TSpecReader
+class TSetupReader
 {
 public:
-    TSpecReader(std::string_view protocol, std::string& error) : FProtocol(protocol), FError(error)
+    TSetupReader(std::string_view protocol, std::string& error) : FProtocol(protocol), FError(error)
     {
     }
 
@@ -73,7 +73,7 @@ private:
     std::set<std::string> FKeys;
 };
 
-bool ReadUartKey(TSpecReader& r, std::string_view key, std::string_view value, double timescale,
+bool ReadUartKey(TSetupReader& r, std::string_view key, std::string_view value, double timescale,
                  TUartSettings& s)
 {
     static const char* const Parities[] = {"none", "odd", "even", "mark", "space", "ignore"};
@@ -123,7 +123,7 @@ bool ReadUartKey(TSpecReader& r, std::string_view key, std::string_view value, d
     return r.Fail(key, "unknown key");
 }
 
-bool ReadSpiKey(TSpecReader& r, std::string_view key, std::string_view value, TSpiSettings& s)
+bool ReadSpiKey(TSetupReader& r, std::string_view key, std::string_view value, TSpiSettings& s)
 {
     static const char* const Actives[] = {"low", "high"};
     static const char* const Orders[] = {"msb", "lsb"};
@@ -148,7 +148,7 @@ bool ReadSpiKey(TSpecReader& r, std::string_view key, std::string_view value, TS
     return r.Fail(key, "unknown key");
 }
 
-bool ReadI2cKey(TSpecReader& r, std::string_view key, std::string_view value, TI2cSettings& s)
+bool ReadI2cKey(TSetupReader& r, std::string_view key, std::string_view value, TI2cSettings& s)
 {
     if (key == "scl") return r.Bit(key, value, s.Scl);
     if (key == "sda") return r.Bit(key, value, s.Sda);
@@ -157,32 +157,32 @@ bool ReadI2cKey(TSpecReader& r, std::string_view key, std::string_view value, TI
 
 } // namespace
 
-bool ParseDecoderSpec(std::string_view text, double timescaleSeconds, TDecoderSpec& spec,
-                      std::string& error)
+bool ParseDecoderSetup(std::string_view text, double timescaleSeconds, TDecoderSetup& setup,
+                       std::string& error)
 {
-    spec = TDecoderSpec();
+    setup = TDecoderSetup();
     error.clear();
     const size_t colon = text.find(':');
     const std::string_view protocol = text.substr(0, colon);
     std::string_view rest =
         colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
     if (protocol == "uart")
-        spec.Protocol = TDecodeProtocol::Uart;
+        setup.Protocol = TDecodeProtocol::Uart;
     else if (protocol == "spi")
-        spec.Protocol = TDecodeProtocol::Spi;
+        setup.Protocol = TDecodeProtocol::Spi;
     else if (protocol == "i2c")
-        spec.Protocol = TDecodeProtocol::I2c;
+        setup.Protocol = TDecodeProtocol::I2c;
     else {
         error = "unknown protocol '" + std::string(protocol) + "', expected uart, spi or i2c";
         return false;
     }
-    TSpecReader reader(protocol, error);
+    TSetupReader reader(protocol, error);
     while (!rest.empty()) {
         const size_t comma = rest.find(',');
         const std::string_view pair = rest.substr(0, comma);
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
         if (comma != std::string_view::npos && rest.empty())
-            return reader.Fail(pair, "a comma ends the spec");
+            return reader.Fail(pair, "a comma ends the setup");
         const size_t eq = pair.find('=');
         const std::string_view key = pair.substr(0, eq);
         if (key.empty()) return reader.Fail("''", "empty key");
@@ -190,20 +190,20 @@ bool ParseDecoderSpec(std::string_view text, double timescaleSeconds, TDecoderSp
         const std::string_view value = pair.substr(eq + 1);
         if (!reader.Note(key)) return false;
         bool ok = false;
-        switch (spec.Protocol) {
+        switch (setup.Protocol) {
         case TDecodeProtocol::Uart:
-            ok = ReadUartKey(reader, key, value, timescaleSeconds, spec.Uart);
+            ok = ReadUartKey(reader, key, value, timescaleSeconds, setup.Uart);
             break;
         case TDecodeProtocol::Spi:
-            ok = ReadSpiKey(reader, key, value, spec.Spi);
+            ok = ReadSpiKey(reader, key, value, setup.Spi);
             break;
         case TDecodeProtocol::I2c:
-            ok = ReadI2cKey(reader, key, value, spec.I2c);
+            ok = ReadI2cKey(reader, key, value, setup.I2c);
             break;
         }
         if (!ok) return false;
     }
-    switch (spec.Protocol) {
+    switch (setup.Protocol) {
     case TDecodeProtocol::Uart:
         if (reader.Has("baud") && reader.Has("bit"))
             return reader.Fail("bit", "baud and bit both give the bit length");
@@ -215,7 +215,7 @@ bool ParseDecoderSpec(std::string_view text, double timescaleSeconds, TDecoderSp
         return true;
     case TDecodeProtocol::I2c:
         if (!reader.Require({"scl", "sda"})) return false;
-        if (spec.I2c.Scl == spec.I2c.Sda) return reader.Fail("sda", "the same bit as scl");
+        if (setup.I2c.Scl == setup.I2c.Sda) return reader.Fail("sda", "the same bit as scl");
         return true;
     }
     return true;

@@ -1,4 +1,4 @@
-// Decoder specs as the tool's --decode reads them: the settings they give, and for a wrong
+// Decoder setups as the tool's --decode reads them: the settings they give, and for a wrong
 // one an error that names the key and the reason.
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 
 #include "decode/Decode.h"
 
-TEST(DecoderSpec, ReadsSettingsOrNamesTheFault)
+TEST(DecoderSetup, ReadsSettingsOrNamesTheFault)
 {
     struct Row
     {
         const char* text;
-        // Empty for a spec that reads; else words the error must hold.
+        // Empty for a setup that reads; else words the error must hold.
         std::string error1, error2;
     } rows[] = {
         {"uart:rx=3", "", ""},
@@ -47,9 +47,9 @@ TEST(DecoderSpec, ReadsSettingsOrNamesTheFault)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        TDecoderSpec spec;
+        TDecoderSetup setup;
         std::string error;
-        const bool ok = ParseDecoderSpec(row.text, 1e-9, spec, error);
+        const bool ok = ParseDecoderSetup(row.text, 1e-9, setup, error);
         EXPECT_EQ(ok, row.error1.empty()) << error;
         EXPECT_EQ(error.empty(), ok);
         EXPECT_NE(error.find(row.error1), std::string::npos) << error;
@@ -57,7 +57,7 @@ TEST(DecoderSpec, ReadsSettingsOrNamesTheFault)
     }
 }
 
-TEST(DecoderSpec, BaudRateBecomesBitLengthInTheLogsUnit)
+TEST(DecoderSetup, BaudRateBecomesBitLengthInTheLogsUnit)
 {
     struct Row
     {
@@ -73,27 +73,27 @@ TEST(DecoderSpec, BaudRateBecomesBitLengthInTheLogsUnit)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        TDecoderSpec spec;
+        TDecoderSetup setup;
         std::string error;
-        ASSERT_TRUE(ParseDecoderSpec(row.text, row.timescale, spec, error)) << error;
-        EXPECT_EQ(spec.Protocol, TDecodeProtocol::Uart);
-        EXPECT_DOUBLE_EQ(spec.Uart.BitTicks, row.bitTicks);
+        ASSERT_TRUE(ParseDecoderSetup(row.text, row.timescale, setup, error)) << error;
+        EXPECT_EQ(setup.Protocol, TDecodeProtocol::Uart);
+        EXPECT_DOUBLE_EQ(setup.Uart.BitTicks, row.bitTicks);
     }
-    TDecoderSpec spec;
+    TDecoderSetup setup;
     std::string error;
-    ASSERT_TRUE(ParseDecoderSpec("uart:rx=31,data=7,parity=mark,stop=1.5,order=msb,invert=yes",
-                                 1e-9, spec, error));
-    EXPECT_EQ(spec.Uart.Rx, 31);
-    EXPECT_EQ(spec.Uart.DataBits, 7);
-    EXPECT_EQ(spec.Uart.Parity, TUartParity::Mark);
-    EXPECT_EQ(spec.Uart.StopBits, 1.5);
-    EXPECT_TRUE(spec.Uart.MsbFirst);
-    EXPECT_TRUE(spec.Uart.Invert);
-    ASSERT_TRUE(ParseDecoderSpec("spi:clk=2,mosi=5,mode=1,word=12", 1e-9, spec, error));
-    EXPECT_EQ(spec.Protocol, TDecodeProtocol::Spi);
-    EXPECT_EQ(spec.Spi.Clk, 2);
-    EXPECT_EQ(spec.Spi.Mosi, 5);
-    EXPECT_EQ(spec.Spi.Miso, -1);
-    EXPECT_EQ(spec.Spi.Mode, 1);
-    EXPECT_EQ(spec.Spi.WordBits, 12);
+    ASSERT_TRUE(ParseDecoderSetup("uart:rx=31,data=7,parity=mark,stop=1.5,order=msb,invert=yes",
+                                  1e-9, setup, error));
+    EXPECT_EQ(setup.Uart.Rx, 31);
+    EXPECT_EQ(setup.Uart.DataBits, 7);
+    EXPECT_EQ(setup.Uart.Parity, TUartParity::Mark);
+    EXPECT_EQ(setup.Uart.StopBits, 1.5);
+    EXPECT_TRUE(setup.Uart.MsbFirst);
+    EXPECT_TRUE(setup.Uart.Invert);
+    ASSERT_TRUE(ParseDecoderSetup("spi:clk=2,mosi=5,mode=1,word=12", 1e-9, setup, error));
+    EXPECT_EQ(setup.Protocol, TDecodeProtocol::Spi);
+    EXPECT_EQ(setup.Spi.Clk, 2);
+    EXPECT_EQ(setup.Spi.Mosi, 5);
+    EXPECT_EQ(setup.Spi.Miso, -1);
+    EXPECT_EQ(setup.Spi.Mode, 1);
+    EXPECT_EQ(setup.Spi.WordBits, 12);
 }
