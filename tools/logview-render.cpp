@@ -5,11 +5,14 @@
 // the input included). With --vcd: 1 when any line was bad (the others are converted all
 // the same), 2 when the file could not be read or the dump written. With --decode: 1 when a
 // bad line ended the samples decoded (protocol errors are items, not failures), 2 as above.
+// With --find: 0 something matched, 3 nothing did, 1 a bad line ended the samples searched
+// (whatever matched before it), 2 as above.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -351,6 +354,64 @@ int RunDecode(const TRenderOptions& options)
     return status;
 }
 
+void AppendNumber(TCheckedOutput& out, long long value)
+{
+    char buffer[24];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.Append(std::string_view(buffer, static_cast<size_t>(r.ptr - buffer)));
+}
+
+// Searches the samples before the first bad line, as the window builds them, with every query,
+// and lists the matches query after query, each query's in time order.
+int RunFind(const TRenderOptions& options)
+{
+    TMemo memo;
+    try {
+        memo.Lines()->LoadFromFile(options.FileName);
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return reCannotRead;
+    }
+    TTextSamples samples(*memo.Lines());
+    const TSampleModel& model = samples.Current();
+    // The model keeps its own copy of the samples; the text's room goes before searching.
+    memo.Lines()->Clear();
+    bool badLine = false;
+    int usable = model.SampleCount();
+    if (const int bad = model.FirstBadLine(); bad >= 0) {
+        // Every line before the first bad one is a sample.
+        usable = bad;
+        badLine = true;
+        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), bad + 1,
+                     Cp1251ToUtf8(DataErrorMessage).c_str());
+    }
+
+    std::fflush(stdout);
+    TCheckedOutput out(STDOUT_FILENO);
+    bool found = false;
+    for (size_t q = 0; q < options.Queries.size() && out.Error() == 0; ++q) {
+        const std::vector<TFindMatch> matches = FindMatches(model, usable, options.Queries[q]);
+        found = found || !matches.empty();
+        for (const TFindMatch& match : matches) {
+            if (out.Error() != 0) break;
+            AppendNumber(out, static_cast<long long>(q + 1));
+            out.Append('\t');
+            AppendNumber(out, match.Line + 1LL);
+            out.Append('\t');
+            AppendNumber(out, match.Start);
+            out.Append('\t');
+            AppendNumber(out, match.End);
+            out.Append('\n');
+        }
+    }
+    if (!out.Flush()) {
+        std::fprintf(stderr, "logview-render: the matches were not written: %s\n",
+                     std::strerror(out.Error()));
+        return reCannotWrite;
+    }
+    return badLine ? reDataError : found ? reOk : reNothingFound;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -384,9 +445,10 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
-    const int status = !parsed.Options.Decoders.empty() ? RunDecode(parsed.Options)
-                       : parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs)
-                                                        : RunVcd(parsed.Options);
+    const int status = !parsed.Options.Queries.empty()    ? RunFind(parsed.Options)
+                       : !parsed.Options.Decoders.empty() ? RunDecode(parsed.Options)
+                       : parsed.Options.VcdPath.empty()   ? Run(parsed.Options, dialogs)
+                                                          : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;

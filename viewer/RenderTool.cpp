@@ -16,7 +16,13 @@ const char* const RenderUsage =
     "[,order=lsb][,invert=no]\n"
     "               spi:clk=BIT[,mosi=BIT][,miso=BIT][,cs=BIT][,cs-active=low][,mode=0]"
     "[,word=8][,order=msb]\n"
-    "               i2c:scl=BIT,sda=BIT";
+    "               i2c:scl=BIT,sda=BIT\n"
+    "       logview-render --find QUERY [--find QUERY ...] FILE\n"
+    "         QUERY: pulse:bit=B,level=high|low[,shorter=T][,longer=T]\n"
+    "                edge:bit=B[,dir=rise|fall|any]\n"
+    "                word:PATTERN (0, 1 and x from the highest bit given down to bit 0)\n"
+    "                gap:longer=T\n"
+    "         prints N LINE START END a match; exit 0 found, 3 nothing found";
 
 namespace {
 
@@ -60,6 +66,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     bool timescaleGiven = false;
     bool bitsGiven = false;
     std::vector<std::string> decodeTexts;
+    std::vector<std::string> findTexts;
     auto fail = [&](std::string message) {
         result.Error = std::move(message);
         return result;
@@ -123,6 +130,9 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         } else if (name == "--decode") {
             if (!takeValue() || value.empty()) return fail("--decode needs a decoder setup");
             decodeTexts.push_back(value);
+        } else if (name == "--find") {
+            if (!takeValue() || value.empty()) return fail("--find needs a query");
+            findTexts.push_back(value);
         } else if (name == "--timescale") {
             if (!takeValue() || (o.Timescale = NormaliseTimescale(value)).empty())
                 return fail("--timescale needs 1, 10 or 100 and a unit: s, ms, us, ns, ps or fs");
@@ -143,6 +153,12 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     if (!decodeTexts.empty() && (!o.VcdPath.empty() || bitsGiven || o.Points ||
                                  !o.PngPath.empty() || o.Width > 0 || o.Zoom))
         return fail("--decode takes no --vcd, --bits, --points, --png, --size or --zoom");
+    // The queries read times in the log's own units, so a timescale would mean nothing.
+    if (!findTexts.empty() &&
+        (!decodeTexts.empty() || !o.VcdPath.empty() || timescaleGiven || bitsGiven || o.Points ||
+         !o.PngPath.empty() || o.Width > 0 || o.Zoom))
+        return fail("--find takes no --decode, --vcd, --timescale, --bits, --points, --png, "
+                    "--size or --zoom");
     if (timescaleGiven && o.VcdPath.empty() && decodeTexts.empty())
         return fail("--timescale needs --vcd or --decode");
     for (size_t i = 0; i < decodeTexts.size(); ++i) {
@@ -151,6 +167,12 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         if (!ParseDecoderSetup(decodeTexts[i], TimescaleSeconds(o.Timescale), setup, error))
             return fail("--decode " + decodeTexts[i] + ": " + error);
         o.Decoders.push_back(setup);
+    }
+    for (const std::string& text : findTexts) {
+        TFindQuery query;
+        std::string error;
+        if (!ParseFindQuery(text, query, error)) return fail("--find " + text + ": " + error);
+        o.Queries.push_back(query);
     }
     if (files.empty()) return fail("no file given");
     if (files.size() > 1) return fail("only one file can be given");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "decode/Decode.h"
+#include "samples/Find.h"
 
 // Exit statuses, kept apart so that scripts can tell bad data from a missing file.
 enum TRenderExit : int {
@@ -15,6 +16,8 @@ enum TRenderExit : int {
     reCannotRead = 2,
     // An output (the listing, the picture, the dump) was not written whole.
     reCannotWrite = 2,
+    // --find: the queries matched nothing, so that a script can test for a match alone.
+    reNothingFound = 3,
     reUsage = 64,
 };
 
@@ -41,6 +44,8 @@ struct TRenderOptions
     // With decoders given, the tool lists what they decode instead of showing the log; read
     // with the timescale, whichever order the options came in.
     std::vector<TDecoderSetup> Decoders;
+    // With queries given, the tool lists their matches instead of showing the log.
+    std::vector<TFindQuery> Queries;
 };
 
 struct TRenderParse

@@ -557,3 +557,74 @@ TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
         }
     }
 }
+
+// --find end to end: the columns, queries one after another in option order with each one's
+// matches in time order (lines out of time order included), the exit status telling found
+// from nothing found, a bad line winning over both with the matches before it still listed.
+TEST_F(RenderProgram, FindListsMatchesOfEveryQuery)
+{
+    const fs::path good = MakeFile("find.log", "0:0\n10:1\n12:0\n30:1\n30:0\n50:3\n45:2\n100:0\n");
+    const fs::path bad = MakeFile("findbad.log", "0:0\n5:1\nnot a sample\n9:0\n");
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    } rows[] = {
+        {"every kind, in option order",
+         {"--find", "pulse:bit=0,level=high,longer=1", "--find=word:1x", "--find", "gap:longer=40",
+          "--find", "edge:bit=1,dir=fall", good.string()},
+         0,
+         "1\t2\t10\t12\n1\t6\t50\t100\n2\t7\t45\t45\n2\t6\t50\t50\n3\t6\t50\t100\n"
+         "4\t8\t100\t100\n",
+         ""},
+        {"a spike at one time is two edges",
+         {"--find", "edge:bit=0,dir=any", good.string()},
+         0,
+         "1\t2\t10\t10\n1\t3\t12\t12\n1\t4\t30\t30\n1\t5\t30\t30\n1\t6\t50\t50\n1\t8\t100\t100\n",
+         ""},
+        {"nothing found",
+         {"--find", "word:111", "--find", "gap:longer=50", good.string()},
+         3,
+         "",
+         ""},
+        {"matches before a bad line, the line reported",
+         {"--find", "edge:bit=0", bad.string()},
+         1,
+         "1\t2\t5\t5\n",
+         "findbad.log:3: "},
+        {"a bad line wins over nothing found",
+         {"--find", "word:10", bad.string()},
+         1,
+         "",
+         "findbad.log:3: "},
+        {"wrong query names the reason",
+         {"--find", "pulse:bit=0,level=high,shorter=2.5", good.string()},
+         64,
+         "",
+         "shorter: bad value '2.5'"},
+        {"find with a timescale",
+         {"--find", "gap:longer=1", "--timescale", "1 ms", good.string()},
+         64,
+         "",
+         "--find takes no"},
+        {"find with a decoder",
+         {"--find", "gap:longer=1", "--decode", "uart:rx=0", good.string()},
+         64,
+         "",
+         "--find takes no"},
+        {"missing file", {"--find", "edge:bit=0", (Dir / "none.log").string()}, 2, "", "none.log"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TRunResult r = Run(row.args);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_EQ(r.Out, row.out);
+        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
+        if (row.status == 1) {
+            EXPECT_TRUE(Contains(r.Err, DataError)) << r.Err;
+        }
+    }
+}
