@@ -1,6 +1,10 @@
 // What the benchmarks share: a steady clock, the generated log they open, and medians.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +19,16 @@ inline double Since(TClock::time_point start)
     return std::chrono::duration<double>(TClock::now() - start).count();
 }
 
+// Text as the whole of the file Path; a benchmark without its input has nothing to measure.
+inline void WriteFileOrExit(const std::string& path, const std::string& text)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(2);
+    }
+}
+
 // Lines of a rising time and a hex word, CR LF between them.
 inline void WriteLog(const std::string& path, size_t lines)
 {
@@ -25,11 +39,36 @@ inline void WriteLog(const std::string& path, size_t lines)
         const int n = std::snprintf(buf, sizeof buf, "%zu:%02zX\r\n", 10 * i + i % 7, i & 0xFF);
         text.append(buf, static_cast<size_t>(n));
     }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(2);
+    WriteFileOrExit(path, text);
+}
+
+// The whole process's run time of Args (the program first), its stdout to the file Out; a
+// run that fails ends the benchmark, since its time would mean nothing.
+inline double RunToFile(const std::vector<std::string>& args, const std::string& out)
+{
+    const auto start = TClock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || dup2(fd, 1) < 0) _exit(126);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds = Since(start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string line;
+        for (const std::string& a : args)
+            line += a + " ";
+        std::fprintf(stderr, "failed: %s\n", line.c_str());
+        std::exit(1);
+    }
+    return seconds;
 }
 
 inline double Median(std::vector<double> v)

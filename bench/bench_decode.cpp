@@ -54,38 +54,9 @@ size_t WriteUartLog(const std::string& path, std::vector<unsigned>& bytes)
                                     rx | static_cast<unsigned>((i & 0x7F) << 1));
         text.append(buf, static_cast<size_t>(n));
     }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(2);
-    }
+    WriteFileOrExit(path, text);
     const double last = static_cast<double>(Lines - 1) * StepNs;
     return bytes.size() - (frameStart + 10 * BitNs > last ? 1 : 0);
-}
-
-// The program's run time, its stdout to Out.
-double RunRender(const std::vector<std::string>& args, const std::string& out)
-{
-    const auto start = TClock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || dup2(fd, 1) < 0) _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds = Since(start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "logview-render failed: %s\n", args[1].c_str());
-        std::exit(1);
-    }
-    return seconds;
 }
 
 } // namespace
@@ -107,7 +78,7 @@ int main()
     const std::vector<std::string> dump = {render, "--vcd", vcd, log};
 
     // Once to a file, to see that the bench times a decoder that works.
-    RunRender(decode, listing);
+    RunToFile(decode, listing);
     size_t items = 0;
     size_t same = 0;
     std::ifstream in(listing);
@@ -125,8 +96,8 @@ int main()
 
     std::vector<double> ours, peer;
     for (int i = 0; i < 3; ++i) {
-        ours.push_back(RunRender(decode, "/dev/null"));
-        peer.push_back(RunRender(dump, "/dev/null"));
+        ours.push_back(RunToFile(decode, "/dev/null"));
+        peer.push_back(RunToFile(dump, "/dev/null"));
     }
     std::printf("decode %.3f %.3f %.3f s, dump %.3f %.3f %.3f s\n", ours[0], ours[1], ours[2],
                 peer[0], peer[1], peer[2]);

@@ -61,36 +61,7 @@ void WriteFindLog(const std::string& path, std::vector<TQueryCase>& cases)
         const int n = std::snprintf(buf, sizeof buf, "%lld:%X\n", time, word);
         text.append(buf, static_cast<size_t>(n));
     }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(2);
-    }
-}
-
-// The program's run time, its stdout to Out.
-double RunRender(const std::vector<std::string>& args, const std::string& out)
-{
-    const auto start = TClock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || dup2(fd, 1) < 0) _exit(126);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds = Since(start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "logview-render failed: %s %s\n", args[1].c_str(), args[2].c_str());
-        std::exit(1);
-    }
-    return seconds;
+    WriteFileOrExit(path, text);
 }
 
 } // namespace
@@ -117,7 +88,7 @@ int main()
     for (const TQueryCase& c : cases) {
         const std::vector<std::string> find = {render, "--find", c.Query, log};
         // Once to a file, to see that the bench times a search that works.
-        RunRender(find, listing);
+        RunToFile(find, listing);
         size_t found = 0;
         std::ifstream in(listing);
         for (std::string line; std::getline(in, line);)
@@ -128,8 +99,8 @@ int main()
 
         std::vector<double> ours, peer;
         for (int i = 0; i < 3; ++i) {
-            ours.push_back(RunRender(find, "/dev/null"));
-            peer.push_back(RunRender(dump, "/dev/null"));
+            ours.push_back(RunToFile(find, "/dev/null"));
+            peer.push_back(RunToFile(dump, "/dev/null"));
         }
         std::printf("find %.3f %.3f %.3f s, dump %.3f %.3f %.3f s\n", ours[0], ours[1], ours[2],
                     peer[0], peer[1], peer[2]);

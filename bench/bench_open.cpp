@@ -3,7 +3,6 @@
 // the text view, the samples, both waveforms and the picture all count) against one core
 // reading the same file and, per line, finding the colon and the end with memchr and
 // converting both fields with strtol and strtoul. Runs alternate, ours then the floor.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,25 +44,6 @@ double ParseFloor(const std::string& path, unsigned long& checksum)
     return Since(start);
 }
 
-double RunRender(const std::string& render, const std::string& png, const std::string& path)
-{
-    const auto start = TClock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl(render.c_str(), render.c_str(), "--png", png.c_str(), path.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds = Since(start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "logview-render failed on %s\n", path.c_str());
-        return -1;
-    }
-    return seconds;
-}
-
 } // namespace
 
 int main(int, char** argv)
@@ -90,7 +70,7 @@ int main(int, char** argv)
         std::vector<double> ours, floor;
         unsigned long checksum = 0;
         for (int i = 0; i < 3; ++i) {
-            ours.push_back(RunRender(render, png, log));
+            ours.push_back(RunToFile({render, "--png", png, log}, "/dev/null"));
             floor.push_back(ParseFloor(log, checksum));
         }
         std::printf("%zu lines: ours %.3f %.3f %.3f s, floor %.3f %.3f %.3f s (checksum %lu)\n",

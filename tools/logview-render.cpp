@@ -286,9 +286,10 @@ int RunVcd(const TRenderOptions& options)
     return model.BadLines().empty() ? reOk : reDataError;
 }
 
-// Decodes the samples before the first bad line, as the window builds them, with every
-// decoder, and lists the items of all of them by start time.
-int RunDecode(const TRenderOptions& options)
+// Loads the file as the window does and hands Use the samples before the first bad line, as
+// the window builds them, reporting that line as the build does; Use's status stands, and a
+// bad line makes it reDataError unless output was lost.
+template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 {
     TMemo memo;
     try {
@@ -299,17 +300,20 @@ int RunDecode(const TRenderOptions& options)
     }
     TTextSamples samples(*memo.Lines());
     const TSampleModel& model = samples.Current();
-    // The model keeps its own copy of the samples; the text's room goes before decoding.
+    // The model keeps its own copy of the samples; the text's room goes before they are read.
     memo.Lines()->Clear();
-    int status = reOk;
-    int usable = model.SampleCount();
-    if (const int bad = model.FirstBadLine(); bad >= 0) {
-        // Every line before the first bad one is a sample.
-        usable = bad;
-        status = reDataError;
+    const int bad = model.FirstBadLine();
+    if (bad >= 0)
         std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), bad + 1,
                      Cp1251ToUtf8(DataErrorMessage).c_str());
-    }
+    // Every line before the first bad one is a sample.
+    const int status = use(model, bad >= 0 ? bad : model.SampleCount());
+    return status == reCannotWrite || bad < 0 ? status : reDataError;
+}
+
+// Every decoder's items of samples 0 .. Usable-1, all of them by start time.
+int ListDecoded(const TRenderOptions& options, const TSampleModel& model, int usable)
+{
     std::vector<std::vector<TDecodedItem>> decoded;
     for (const TDecoderSetup& setup : options.Decoders)
         decoded.push_back(Decode(model, usable, setup));
@@ -351,7 +355,15 @@ int RunDecode(const TRenderOptions& options)
                      std::strerror(out.Error()));
         return reCannotWrite;
     }
-    return status;
+    return reOk;
+}
+
+// Decodes with every decoder and lists the items of all of them by start time.
+int RunDecode(const TRenderOptions& options)
+{
+    return WithBuiltSamples(options, [&](const TSampleModel& model, int usable) {
+        return ListDecoded(options, model, usable);
+    });
 }
 
 void AppendNumber(TCheckedOutput& out, long long value)
@@ -361,31 +373,9 @@ void AppendNumber(TCheckedOutput& out, long long value)
     out.Append(std::string_view(buffer, static_cast<size_t>(r.ptr - buffer)));
 }
 
-// Searches the samples before the first bad line, as the window builds them, with every query,
-// and lists the matches query after query, each query's in time order.
-int RunFind(const TRenderOptions& options)
+// Every query's matches, query after query; reNothingFound when none matched.
+int ListFound(const TRenderOptions& options, const TSampleModel& model, int usable)
 {
-    TMemo memo;
-    try {
-        memo.Lines()->LoadFromFile(options.FileName);
-    } catch (const std::exception& e) {
-        PrintError(e);
-        return reCannotRead;
-    }
-    TTextSamples samples(*memo.Lines());
-    const TSampleModel& model = samples.Current();
-    // The model keeps its own copy of the samples; the text's room goes before searching.
-    memo.Lines()->Clear();
-    bool badLine = false;
-    int usable = model.SampleCount();
-    if (const int bad = model.FirstBadLine(); bad >= 0) {
-        // Every line before the first bad one is a sample.
-        usable = bad;
-        badLine = true;
-        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), bad + 1,
-                     Cp1251ToUtf8(DataErrorMessage).c_str());
-    }
-
     std::fflush(stdout);
     TCheckedOutput out(STDOUT_FILENO);
     bool found = false;
@@ -409,7 +399,16 @@ int RunFind(const TRenderOptions& options)
                      std::strerror(out.Error()));
         return reCannotWrite;
     }
-    return badLine ? reDataError : found ? reOk : reNothingFound;
+    return found ? reOk : reNothingFound;
+}
+
+// Searches with every query and lists the matches query after query, each query's in time
+// order: reNothingFound when none matched.
+int RunFind(const TRenderOptions& options)
+{
+    return WithBuiltSamples(options, [&](const TSampleModel& model, int usable) {
+        return ListFound(options, model, usable);
+    });
 }
 
 } // namespace

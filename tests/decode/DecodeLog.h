@@ -10,17 +10,7 @@
 
 #include "decode/Decode.h"
 #include "samples/SampleModel.h"
-
-class TLineList : public TSampleLines
-{
-public:
-    explicit TLineList(std::vector<std::string> lines) : FLines(std::move(lines)) {}
-    int Count() const override { return static_cast<int>(FLines.size()); }
-    std::string_view Line(int index) const override { return FLines[static_cast<size_t>(index)]; }
-
-private:
-    std::vector<std::string> FLines;
-};
+#include "tests/common/SampleLines.h"
 
 inline std::vector<std::string> Texts(const std::vector<TDecodedItem>& items)
 {

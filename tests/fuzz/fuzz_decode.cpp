@@ -7,29 +7,8 @@
 
 #include "decode/Decode.h"
 #include "samples/SampleModel.h"
+#include "tests/common/SampleLines.h"
 #include "tests/fuzz/FuzzSupport.h"
-
-namespace {
-
-class TSplitLines : public TSampleLines
-{
-public:
-    explicit TSplitLines(std::string_view text)
-    {
-        while (!text.empty()) {
-            const size_t end = text.find('\n');
-            FLines.push_back(text.substr(0, end));
-            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        }
-    }
-    int Count() const override { return static_cast<int>(FLines.size()); }
-    std::string_view Line(int index) const override { return FLines[static_cast<size_t>(index)]; }
-
-private:
-    std::vector<std::string_view> FLines;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

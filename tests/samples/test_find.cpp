@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "samples/Find.h"
+#include "tests/common/SampleLines.h"
 
 void PrintTo(const TFindMatch& m, std::ostream* out)
 {
@@ -16,17 +17,6 @@ void PrintTo(const TFindMatch& m, std::ostream* out)
 }
 
 namespace {
-
-class TLineList : public TSampleLines
-{
-public:
-    explicit TLineList(std::vector<std::string> lines) : FLines(std::move(lines)) {}
-    int Count() const override { return static_cast<int>(FLines.size()); }
-    std::string_view Line(int index) const override { return FLines[static_cast<size_t>(index)]; }
-
-private:
-    std::vector<std::string> FLines;
-};
 
 struct TPlainSample
 {

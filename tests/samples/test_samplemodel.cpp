@@ -8,19 +8,9 @@
 #include <vector>
 
 #include "samples/SampleModel.h"
+#include "tests/common/SampleLines.h"
 
 namespace {
-
-class TLineList : public TSampleLines
-{
-public:
-    explicit TLineList(std::vector<std::string> lines) : FLines(std::move(lines)) {}
-    int Count() const override { return static_cast<int>(FLines.size()); }
-    std::string_view Line(int index) const override { return FLines[static_cast<size_t>(index)]; }
-
-private:
-    std::vector<std::string> FLines;
-};
 
 struct TNaiveLine
 {
