@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -206,6 +207,18 @@ protected:
         return result;
     }
 
+    // A run whose listing on stdout, exit status and message are all checked; a bad line
+    // (status 1) must also bring the data-error text.
+    struct TListingRow
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    void CheckListings(std::span<const TListingRow> rows);
+
     fs::path Program;
     fs::path Dir;
 };
@@ -215,6 +228,20 @@ const char* const DataError = "Ошибка в данных. Исправьте.
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+void RenderProgram::CheckListings(std::span<const TListingRow> rows)
+{
+    for (const TListingRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TRunResult r = Run(row.args);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_EQ(r.Out, row.out);
+        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
+        if (row.status == 1) {
+            EXPECT_TRUE(Contains(r.Err, DataError)) << r.Err;
+        }
+    }
 }
 
 // Width and height from a PNG's header chunk; 0 x 0 when it is no PNG.
@@ -505,14 +532,7 @@ TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
                   std::to_string(level(t, 100, 0x55) | level(t, 150, 0x41) << 1) + "\n";
     const fs::path good = MakeFile("good.log", frames);
     const fs::path bad = MakeFile("bad.log", "0:1\n10:0\n20:1\noops\n30:0\n");
-    struct Row
-    {
-        const char* name;
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-        std::string err;
-    } rows[] = {
+    const TListingRow rows[] = {
         {"two decoders merged by start",
          {"--decode", "uart:rx=1,baud=10", "--decode=uart:rx=0,bit=100", "--timescale", "1 ms",
           good.string()},
@@ -546,16 +566,7 @@ TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
          "--decode takes no"},
         {"missing file", {"--decode", "uart:rx=0", (Dir / "none.log").string()}, 2, "", "none.log"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const TRunResult r = Run(row.args);
-        EXPECT_EQ(r.Status, row.status) << r.Err;
-        EXPECT_EQ(r.Out, row.out);
-        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
-        if (row.status == 1) {
-            EXPECT_TRUE(Contains(r.Err, DataError)) << r.Err;
-        }
-    }
+    CheckListings(rows);
 }
 
 // --find end to end: the columns, queries one after another in option order with each one's
@@ -565,14 +576,7 @@ TEST_F(RenderProgram, FindListsMatchesOfEveryQuery)
 {
     const fs::path good = MakeFile("find.log", "0:0\n10:1\n12:0\n30:1\n30:0\n50:3\n45:2\n100:0\n");
     const fs::path bad = MakeFile("findbad.log", "0:0\n5:1\nnot a sample\n9:0\n");
-    struct Row
-    {
-        const char* name;
-        std::vector<std::string> args;
-        int status;
-        std::string out;
-        std::string err;
-    } rows[] = {
+    const TListingRow rows[] = {
         {"every kind, in option order",
          {"--find", "pulse:bit=0,level=high,longer=1", "--find=word:1x", "--find", "gap:longer=40",
           "--find", "edge:bit=1,dir=fall", good.string()},
@@ -617,14 +621,5 @@ TEST_F(RenderProgram, FindListsMatchesOfEveryQuery)
          "--find takes no"},
         {"missing file", {"--find", "edge:bit=0", (Dir / "none.log").string()}, 2, "", "none.log"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const TRunResult r = Run(row.args);
-        EXPECT_EQ(r.Status, row.status) << r.Err;
-        EXPECT_EQ(r.Out, row.out);
-        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
-        if (row.status == 1) {
-            EXPECT_TRUE(Contains(r.Err, DataError)) << r.Err;
-        }
-    }
+    CheckListings(rows);
 }
