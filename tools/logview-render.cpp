@@ -22,6 +22,7 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/VcdExport.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms.h"
@@ -31,7 +32,6 @@
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
-#include "viewer/VcdExport.h"
 #include "viewer/Waveform.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "formats/VcdExport.h"
 #include "viewer/SampleLine.h"
-#include "viewer/VcdExport.h"
 
 const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
