@@ -218,9 +218,13 @@ private:
         for (const TVar& var : FVars) {
             if (!var.HasBits || name.compare(0, var.Path.size(), var.Path) != 0) continue;
             if (var.Width == 1 && name.size() == var.Path.size()) return {{&var, 0}};
-            if (var.Width == 1) continue;
-            for (int p = 0; p < var.Width; ++p)
-                if (var.BitName(p) == name) return {{&var, p}};
+            const std::string_view index = std::string_view(name).substr(var.Path.size());
+            int declared = 0;
+            if (var.Width == 1 || index.size() < 3 || index.front() != '[' || index.back() != ']' ||
+                !ParseInt(index.substr(1, index.size() - 2), declared))
+                continue;
+            const int64_t position = (int64_t{declared} - var.Lsb) * var.Step;
+            if (position >= 0 && position < var.Width) return {{&var, static_cast<int>(position)}};
         }
         return std::nullopt;
     }
