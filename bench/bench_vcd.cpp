@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "BenchTable.h"
+#include "formats/VcdExport.h"
 #include "samples/SampleModel.h"
-#include "viewer/VcdExport.h"
 
 namespace {
 

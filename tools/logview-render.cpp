@@ -6,7 +6,10 @@
 // the same), 2 when the file could not be read or the dump written. With --decode: 1 when a
 // bad line ended the samples decoded (protocol errors are items, not failures), 2 as above.
 // With --find: 0 something matched, 3 nothing did, 1 a bad line ended the samples searched
-// (whatever matched before it), 2 as above.
+// (whatever matched before it), 2 as above. With --convert: 0 converted, 2 the dump could not
+// be read, was malformed or the log not written, 64 a signal named that the dump lacks or a
+// file that is no dump (a log is not copied: it needs no converting). With --csv: 1 when a bad
+// line ended the rows (those before it written), 2 as above.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +25,8 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/VcdExport.h"
+#include "formats/VcdRead.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms.h"
@@ -31,7 +36,6 @@
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
-#include "viewer/VcdExport.h"
 #include "viewer/Waveform.h"
 
 namespace {
@@ -411,6 +415,103 @@ int RunFind(const TRenderOptions& options)
     });
 }
 
+// A dump is held whole while it is read; beyond this it is refused rather than risked.
+constexpr size_t MaxDumpBytes = size_t{1} << 31;
+
+// Reads a dump by its content, whatever its name, and writes the log of its chosen signals.
+int RunConvert(const TRenderOptions& options)
+{
+    const std::string& fileName = options.FileName;
+    TLoadedText loaded;
+    try {
+        loaded = ReadTextFile(fileName, MaxDumpBytes);
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return reCannotRead;
+    }
+    if (loaded.TooLong) {
+        std::fprintf(stderr, "%s: the dump is larger than 2 GiB\n", fileName.c_str());
+        return reCannotRead;
+    }
+    // A dump is text; converting the part before a NUL would pass a cut file for a whole one.
+    if (loaded.CutAtNul) {
+        std::fprintf(stderr, "%s:%d: a NUL byte: this is no text dump\n", fileName.c_str(),
+                     loaded.CutLine + 1);
+        return reCannotRead;
+    }
+    if (!LooksLikeVcd(loaded.Text)) {
+        std::fprintf(stderr,
+                     "logview-render: %s is not a VCD (its first word does not start with "
+                     "\"$\"); a log needs no converting\n%s\n",
+                     fileName.c_str(), RenderUsage);
+        return reUsage;
+    }
+    TVcdConversion converted = ReadVcd(loaded.Text, options.Signals);
+    loaded.Text = std::string();
+    if (converted.Status == TVcdStatus::UnknownSignal) {
+        std::fprintf(stderr, "logview-render: --signals: %s\n", converted.Reason.c_str());
+        return reUsage;
+    }
+    if (converted.Status != TVcdStatus::Converted) {
+        std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), converted.Line,
+                     converted.Reason.c_str());
+        return reCannotRead;
+    }
+    std::fprintf(stderr, "timescale: %s\n",
+                 converted.Timescale.empty() ? "not given by the file"
+                                             : converted.Timescale.c_str());
+    if (converted.UnknownValues > 0)
+        std::fprintf(stderr, "%lld values were x or z (read as 0)\n",
+                     static_cast<long long>(converted.UnknownValues));
+    if (converted.SkippedValues > 0)
+        std::fprintf(stderr, "%lld real or string values skipped\n",
+                     static_cast<long long>(converted.SkippedValues));
+    try {
+        WriteTextFile(options.ConvertPath, {std::string_view(converted.LogText)});
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return reCannotWrite;
+    }
+    return reOk;
+}
+
+// The samples before the first bad line as rows of time, word and bits 0 to 7. The word is
+// written "0x1F" so that a spreadsheet keeps it as the hexadecimal text it is instead of
+// reading "1E5" as a number.
+int WriteCsv(const TRenderOptions& options, const TSampleModel& model, int usable)
+{
+    std::string table = "time,word,bit0,bit1,bit2,bit3,bit4,bit5,bit6,bit7\r\n";
+    table.reserve(table.size() + static_cast<size_t>(usable) * 40);
+    char buffer[16];
+    for (int i = 0; i < usable; ++i) {
+        auto r = std::to_chars(buffer, buffer + sizeof buffer, model.Time(i));
+        table.append(buffer, r.ptr);
+        table += ",0x";
+        r = std::to_chars(buffer, buffer + sizeof buffer, model.Word(i), 16);
+        for (const char* c = buffer; c != r.ptr; ++c)
+            table += *c >= 'a' ? static_cast<char>(*c - 'a' + 'A') : *c;
+        for (int bit = 0; bit < 8; ++bit) {
+            table += ',';
+            table += static_cast<char>('0' + model.Bit(i, bit));
+        }
+        table += "\r\n";
+    }
+    try {
+        WriteTextFile(options.CsvPath, {std::string_view(table)});
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return reCannotWrite;
+    }
+    return reOk;
+}
+
+int RunCsv(const TRenderOptions& options)
+{
+    return WithBuiltSamples(options, [&](const TSampleModel& model, int usable) {
+        return WriteCsv(options, model, usable);
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -426,7 +527,8 @@ int main(int argc, char** argv)
         return reOk;
     }
     // Written over its own input, the file would be lost before it was read.
-    for (const std::string* output : {&parsed.Options.VcdPath, &parsed.Options.PngPath}) {
+    for (const std::string* output : {&parsed.Options.VcdPath, &parsed.Options.PngPath,
+                                      &parsed.Options.ConvertPath, &parsed.Options.CsvPath}) {
         if (!output->empty() && SameFile(*output, parsed.Options.FileName)) {
             std::fprintf(stderr, "logview-render: the output %s is the input file %s\n%s\n",
                          output->c_str(), parsed.Options.FileName.c_str(), RenderUsage);
@@ -444,10 +546,12 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
-    const int status = !parsed.Options.Queries.empty()    ? RunFind(parsed.Options)
-                       : !parsed.Options.Decoders.empty() ? RunDecode(parsed.Options)
-                       : parsed.Options.VcdPath.empty()   ? Run(parsed.Options, dialogs)
-                                                          : RunVcd(parsed.Options);
+    const int status = !parsed.Options.ConvertPath.empty() ? RunConvert(parsed.Options)
+                       : !parsed.Options.CsvPath.empty()   ? RunCsv(parsed.Options)
+                       : !parsed.Options.Queries.empty()   ? RunFind(parsed.Options)
+                       : !parsed.Options.Decoders.empty()  ? RunDecode(parsed.Options)
+                       : parsed.Options.VcdPath.empty()    ? Run(parsed.Options, dialogs)
+                                                           : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;

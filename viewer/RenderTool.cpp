@@ -4,8 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "formats/VcdExport.h"
+#include "formats/VcdRead.h"
 #include "viewer/SampleLine.h"
-#include "viewer/VcdExport.h"
 
 const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
@@ -22,7 +23,10 @@ const char* const RenderUsage =
     "                edge:bit=B[,dir=rise|fall|any]\n"
     "                word:PATTERN (0, 1 and x from the highest bit given down to bit 0)\n"
     "                gap:longer=T\n"
-    "         prints N LINE START END a match; exit 0 found, 3 nothing found";
+    "         prints N LINE START END a match; exit 0 found, 3 nothing found\n"
+    "       logview-render --convert OUT.log [--signals NAME,NAME,...] DUMP.vcd\n"
+    "         NAME: scope.sub.signal, or scope.vector[3] for a vector's bit\n"
+    "       logview-render --csv OUT.csv FILE";
 
 namespace {
 
@@ -133,6 +137,25 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         } else if (name == "--find") {
             if (!takeValue() || value.empty()) return fail("--find needs a query");
             findTexts.push_back(value);
+        } else if (name == "--convert") {
+            if (!takeValue() || value.empty()) return fail("--convert needs a file name");
+            o.ConvertPath = value;
+        } else if (name == "--signals") {
+            if (!takeValue() || value.empty()) return fail("--signals needs signal names");
+            o.Signals.clear();
+            for (std::string_view rest = value;;) {
+                const auto comma = rest.find(',');
+                const std::string_view signal = rest.substr(0, comma);
+                if (signal.empty()) return fail("--signals: an empty signal name");
+                o.Signals.emplace_back(signal);
+                if (comma == std::string_view::npos) break;
+                rest.remove_prefix(comma + 1);
+            }
+            if (o.Signals.size() > size_t{MaxVcdSignals})
+                return fail("--signals: more than 32 signals, the word has 32 bits");
+        } else if (name == "--csv") {
+            if (!takeValue() || value.empty()) return fail("--csv needs a file name");
+            o.CsvPath = value;
         } else if (name == "--timescale") {
             if (!takeValue() || (o.Timescale = NormaliseTimescale(value)).empty())
                 return fail("--timescale needs 1, 10 or 100 and a unit: s, ms, us, ns, ps or fs");
@@ -146,6 +169,16 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         result.Ok = true;
         return result;
     }
+    // A conversion and a table are outputs of their own, with nothing shown or listed.
+    if (!o.ConvertPath.empty() || !o.CsvPath.empty()) {
+        const std::string mode = o.ConvertPath.empty() ? "--csv" : "--convert";
+        if ((!o.ConvertPath.empty() && !o.CsvPath.empty()) || !o.VcdPath.empty() ||
+            !decodeTexts.empty() || !findTexts.empty() || timescaleGiven || bitsGiven || o.Points ||
+            !o.PngPath.empty() || o.Width > 0 || o.Zoom)
+            return fail(mode + " takes no other output and no --timescale, --bits, --points, "
+                               "--png, --size or --zoom");
+    }
+    if (!o.Signals.empty() && o.ConvertPath.empty()) return fail("--signals needs --convert");
     // The dump holds every bit and no picture, so options about those would be ignored.
     if (!o.VcdPath.empty() &&
         (bitsGiven || o.Points || !o.PngPath.empty() || o.Width > 0 || o.Zoom))

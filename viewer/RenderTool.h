@@ -46,6 +46,12 @@ struct TRenderOptions
     std::vector<TDecoderSetup> Decoders;
     // With queries given, the tool lists their matches instead of showing the log.
     std::vector<TFindQuery> Queries;
+    // With a log file named, the tool converts a dump (--convert) into it instead of showing
+    // anything, taking the signals named for bits 0, 1, ... (empty: the dump's first 32).
+    std::string ConvertPath;
+    std::vector<std::string> Signals;
+    // With a table named, the tool writes the log's samples as comma-separated rows.
+    std::string CsvPath;
 };
 
 struct TRenderParse

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <span>
 #include <sstream>
 #include <sys/resource.h>
@@ -622,4 +623,103 @@ TEST_F(RenderProgram, FindListsMatchesOfEveryQuery)
         {"missing file", {"--find", "edge:bit=0", (Dir / "none.log").string()}, 2, "", "none.log"},
     };
     CheckListings(rows);
+}
+
+// --convert and --csv end to end: the file each writes, the exit status and the message, for
+// the faults a user meets (a signal the dump lacks, a cut dump, a log given as a dump, an
+// output over the input, a bad log line ending the rows).
+TEST_F(RenderProgram, ConvertAndCsvWriteTheirFiles)
+{
+    // Named .txt: a dump is known by its content.
+    const fs::path dump = MakeFile("dump.txt", "$timescale 100 ps $end\n"
+                                               "$scope module top $end\n"
+                                               "$var wire 1 ! clk $end\n"
+                                               "$var wire 2 # bus [1:0] $end\n"
+                                               "$upscope $end\n$enddefinitions $end\n"
+                                               "#0\n$dumpvars\nx!\nb10 #\n$end\n"
+                                               "#40\n1!\n#50\nb11 #\n#60\n1!\n");
+    const fs::path cut = MakeFile("cut.vcd", "$var wire 1 ! clk $end\n$enddefinitions $end\n"
+                                             "#0\n1!\n#4294967296\n0!\n");
+    const fs::path log = MakeFile("a.log", "0:0\n10:1e5\n10:3\n");
+    const fs::path bad = MakeFile("bad.log", "0:0\n7:80\nnot a sample\n9:0\n");
+    const fs::path out = Dir / "out";
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+        // Unset: no output file may be left.
+        std::optional<std::string> written;
+    } rows[] = {
+        {"a dump, every signal",
+         {"--convert", out.string(), dump.string()},
+         0,
+         "1 values were x or z",
+         "0:4\r\n40:5\r\n50:7"},
+        {"a dump, the signals named in their order",
+         {"--convert=" + out.string(), "--signals", "top.bus[1],top.clk", dump.string()},
+         0,
+         "timescale: 100 ps",
+         "0:1\r\n40:3"},
+        {"a signal the dump lacks",
+         {"--convert", out.string(), "--signals", "top.bus[2]", dump.string()},
+         64,
+         "no signal top.bus[2]",
+         std::nullopt},
+        {"a time beyond 32 bits",
+         {"--convert", out.string(), cut.string()},
+         2,
+         "cut.vcd:5: time '4294967296' does not fit",
+         std::nullopt},
+        {"a log is no dump",
+         {"--convert", out.string(), log.string()},
+         64,
+         "not a VCD",
+         std::nullopt},
+        {"the output is the input",
+         {"--convert", dump.string(), dump.string()},
+         64,
+         "is the input",
+         std::nullopt},
+        {"signals without a conversion",
+         {"--signals", "a", log.string()},
+         64,
+         "--signals needs --convert",
+         std::nullopt},
+        {"a table of the samples",
+         {"--csv", out.string(), log.string()},
+         0,
+         "",
+         "time,word,bit0,bit1,bit2,bit3,bit4,bit5,bit6,bit7\r\n0,0x0,0,0,0,0,0,0,0,0\r\n"
+         "10,0x1E5,1,0,1,0,0,1,1,1\r\n10,0x3,1,1,0,0,0,0,0,0\r\n"},
+        {"a table up to a bad line",
+         {"--csv", out.string(), bad.string()},
+         1,
+         "bad.log:3: ",
+         "time,word,bit0,bit1,bit2,bit3,bit4,bit5,bit6,bit7\r\n0,0x0,0,0,0,0,0,0,0,0\r\n"
+         "7,0x80,0,0,0,0,0,0,0,1\r\n"},
+        {"a table into no folder",
+         {"--csv", (Dir / "none" / "t.csv").string(), log.string()},
+         2,
+         "t.csv",
+         std::nullopt},
+        {"a table beside a picture",
+         {"--csv", out.string(), "--points", log.string()},
+         64,
+         "--csv takes no",
+         std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(out);
+        const TRunResult r = Run(row.args);
+        EXPECT_EQ(r.Status, row.status) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, row.err)) << r.Err;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_EQ(fs::exists(out), row.written.has_value());
+        if (row.written) {
+            EXPECT_EQ(ReadAll(out), *row.written);
+        }
+    }
 }

@@ -11,10 +11,10 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "formats/VcdExport.h"
 #include "toolkit/StdCtrls.h"
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
-#include "viewer/VcdExport.h"
 
 namespace fs = std::filesystem;
 

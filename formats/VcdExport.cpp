@@ -1,4 +1,4 @@
-#include "viewer/VcdExport.h"
+#include "formats/VcdExport.h"
 
 #include <algorithm>
 #include <array>
