@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -80,4 +81,20 @@ inline double Median(std::vector<double> v)
 inline double Max(const std::vector<double>& v)
 {
     return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
+// A program built beside the benchmarks (logview-render in the build folder above bench/).
+inline std::string BuiltProgram(const char* name)
+{
+    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
+    return (self.parent_path().parent_path() / name).string();
+}
+
+// A fresh folder for one benchmark's files, named after it and this process.
+inline std::filesystem::path ScratchFolder(const std::string& bench)
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / (bench + "." + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    return dir;
 }

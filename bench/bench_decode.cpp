@@ -64,11 +64,8 @@ size_t WriteUartLog(const std::string& path, std::vector<unsigned>& bytes)
 int main()
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
-    const std::string render = (self.parent_path().parent_path() / "logview-render").string();
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("bench_decode." + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const std::string render = BuiltProgram("logview-render");
+    const std::filesystem::path dir = ScratchFolder("bench_decode");
     const std::string log = (dir / "uart.log").string();
     const std::string vcd = (dir / "uart.vcd").string();
     const std::string listing = (dir / "items.txt").string();

@@ -69,11 +69,8 @@ void WriteFindLog(const std::string& path, std::vector<TQueryCase>& cases)
 int main()
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
-    const std::string render = (self.parent_path().parent_path() / "logview-render").string();
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("bench_find." + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const std::string render = BuiltProgram("logview-render");
+    const std::filesystem::path dir = ScratchFolder("bench_find");
     const std::string log = (dir / "find.log").string();
     const std::string vcd = (dir / "find.vcd").string();
     const std::string listing = (dir / "matches.txt").string();

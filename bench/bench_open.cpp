@@ -46,15 +46,11 @@ double ParseFloor(const std::string& path, unsigned long& checksum)
 
 } // namespace
 
-int main(int, char** argv)
+int main()
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
-    const std::string render = (self.parent_path().parent_path() / "logview-render").string();
-    (void)argv;
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("bench_open." + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const std::string render = BuiltProgram("logview-render");
+    const std::filesystem::path dir = ScratchFolder("bench_open");
     const std::string png = (dir / "out.png").string();
     struct TSize
     {
