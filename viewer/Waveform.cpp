@@ -117,13 +117,9 @@ TWaveformBuildResult BuildWaveforms(const TSampleModel& model, std::span<const T
         // A field naming no bit stops the build at the first line, as a bad line would.
         const int firstBad = model.FirstBadLine();
         const int stop = !everyBit ? 0 : firstBad >= 0 ? firstBad : count;
-        double lastTime = -1e300;
-        for (lineIndex = 0; lineIndex < stop; ++lineIndex) {
-            // Lines before the first bad one are the samples of the same numbers.
-            const double time = model.Time(lineIndex);
-            if (time < lastTime) result.TimesAscending = false;
-            lastTime = time;
-        }
+        // Lines before the first bad one are the samples of the same numbers.
+        result.TimesAscending = model.AscendingSamples() >= stop;
+        const double lastTime = stop > 0 ? model.Time(stop - 1) : -1e300;
         // Running out of room while filling is no line's fault.
         lineIndex = -1;
         FillSeries(model, stop, result.Bits, batches);
