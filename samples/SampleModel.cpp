@@ -11,10 +11,6 @@ TSampleModel::TSampleModel(const TSampleLines& lines) : FLineCount(std::max(line
     for (int line = 0; line < FLineCount; ++line) {
         const TSampleLineRead read = ReadSampleLine(lines.Line(line));
         if (!read.IsSample()) {
-            if (FBadLines.empty()) {
-                FFirstBadTimeRead = read.TimeRead;
-                FFirstBadTime = read.Time;
-            }
             FBadLines.push_back(line);
             continue;
         }

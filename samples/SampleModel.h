@@ -30,9 +30,6 @@ public:
     const std::vector<int>& BadLines() const { return FBadLines; }
     // -1 when every line is a sample.
     int FirstBadLine() const { return FBadLines.empty() ? -1 : FBadLines.front(); }
-    // Whether the first bad line's time field converted (its word did not), and that time.
-    bool FirstBadLineTimeRead() const { return FFirstBadTimeRead; }
-    int32_t FirstBadLineTime() const { return FFirstBadTime; }
 
     int32_t Time(int sample) const { return FTimes[static_cast<size_t>(sample)]; }
     uint32_t Word(int sample) const { return FWords[static_cast<size_t>(sample)]; }
@@ -59,8 +56,6 @@ private:
     std::vector<int> FBadLines;
     int FLineCount = 0;
     int FAscendingSamples = 0;
-    bool FFirstBadTimeRead = false;
-    int32_t FFirstBadTime = 0;
 };
 
 // One bit of samples 0 .. Samples-1 as the waveform build draws it: the point (0, 0), then

@@ -346,7 +346,6 @@ bool TForm1::RebuildChangedBits()
         BuildWaveforms(model, targets, [](const std::string& message) { ShowMessage(message); });
     FLastBuild.Succeeded = part.Succeeded;
     FLastBuild.FailedLine = part.FailedLine;
-    FLastBuild.TimesAscending = part.TimesAscending;
     FLastBuild.BuiltSamples = part.BuiltSamples;
     FLastBuild.Bits = bits;
     Built();

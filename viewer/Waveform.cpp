@@ -117,18 +117,12 @@ TWaveformBuildResult BuildWaveforms(const TSampleModel& model, std::span<const T
         // A field naming no bit stops the build at the first line, as a bad line would.
         const int firstBad = model.FirstBadLine();
         const int stop = !everyBit ? 0 : firstBad >= 0 ? firstBad : count;
-        // Lines before the first bad one are the samples of the same numbers.
-        result.TimesAscending = model.AscendingSamples() >= stop;
-        const double lastTime = stop > 0 ? model.Time(stop - 1) : -1e300;
         // Running out of room while filling is no line's fault.
         lineIndex = -1;
         FillSeries(model, stop, result.Bits, batches);
         lineIndex = stop;
         result.BuiltSamples = stop;
         if (stop == count) return result;
-        // The stopping line's time was read before its word failed, so it counts for order.
-        if (everyBit && model.FirstBadLineTimeRead() && model.FirstBadLineTime() < lastTime)
-            result.TimesAscending = false;
     } catch (...) {
     }
     result.Succeeded = false;

@@ -32,8 +32,6 @@ struct TWaveformBuildResult
     // 0-based index of the line that stopped the build; -1 when it succeeded, or when the
     // failure came before the first line (emptying or starting a series).
     int FailedLine = -1;
-    // The built lines' times never go backwards, so a time is found by bisecting them.
-    bool TimesAscending = true;
     // Samples 0 .. BuiltSamples-1 are drawn (every line before the first bad one).
     int BuiltSamples = 0;
     // Per target, the bit drawn, or -1 for a field that names no bit.
