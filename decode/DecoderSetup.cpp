@@ -66,6 +66,16 @@ public:
     {
         return ReadInt(value, 0, 31, bit) || Bad(key, value, "a bit number 0 to 31");
     }
+    // A key of two words: Second tells whether the value is the second of them.
+    bool Either(std::string_view key, std::string_view value, const char* first, const char* second,
+                bool& isSecond)
+    {
+        if (value != first && value != second)
+            return Fail(key, "bad value '" + std::string(value) + "', expected " + first + " or " +
+                                 second);
+        isSecond = value == second;
+        return true;
+    }
 
 private:
     std::string_view FProtocol;
@@ -77,8 +87,6 @@ bool ReadUartKey(TSetupReader& r, std::string_view key, std::string_view value, 
                  TUartSettings& s)
 {
     static const char* const Parities[] = {"none", "odd", "even", "mark", "space", "ignore"};
-    static const char* const Orders[] = {"lsb", "msb"};
-    static const char* const Inverts[] = {"no", "yes"};
     if (key == "rx") return r.Bit(key, value, s.Rx);
     if (key == "baud") {
         if (value == "auto") return true;
@@ -108,41 +116,24 @@ bool ReadUartKey(TSetupReader& r, std::string_view key, std::string_view value, 
         }
         return r.Bad(key, value, "1, 1.5 or 2");
     }
-    if (key == "order") {
-        const int at = Choice(value, Orders);
-        if (at < 0) return r.Bad(key, value, "lsb or msb");
-        s.MsbFirst = at == 1;
-        return true;
-    }
-    if (key == "invert") {
-        const int at = Choice(value, Inverts);
-        if (at < 0) return r.Bad(key, value, "no or yes");
-        s.Invert = at == 1;
-        return true;
-    }
+    if (key == "order") return r.Either(key, value, "lsb", "msb", s.MsbFirst);
+    if (key == "invert") return r.Either(key, value, "no", "yes", s.Invert);
     return r.Fail(key, "unknown key");
 }
 
 bool ReadSpiKey(TSetupReader& r, std::string_view key, std::string_view value, TSpiSettings& s)
 {
-    static const char* const Actives[] = {"low", "high"};
-    static const char* const Orders[] = {"msb", "lsb"};
     if (key == "clk") return r.Bit(key, value, s.Clk);
     if (key == "mosi") return r.Bit(key, value, s.Mosi);
     if (key == "miso") return r.Bit(key, value, s.Miso);
     if (key == "cs") return r.Bit(key, value, s.Cs);
-    if (key == "cs-active") {
-        const int at = Choice(value, Actives);
-        if (at < 0) return r.Bad(key, value, "low or high");
-        s.CsActiveHigh = at == 1;
-        return true;
-    }
+    if (key == "cs-active") return r.Either(key, value, "low", "high", s.CsActiveHigh);
     if (key == "mode") return ReadInt(value, 0, 3, s.Mode) || r.Bad(key, value, "0 to 3");
     if (key == "word") return ReadInt(value, 1, 256, s.WordBits) || r.Bad(key, value, "1 to 256");
     if (key == "order") {
-        const int at = Choice(value, Orders);
-        if (at < 0) return r.Bad(key, value, "msb or lsb");
-        s.MsbFirst = at == 0;
+        bool lsbFirst = false;
+        if (!r.Either(key, value, "msb", "lsb", lsbFirst)) return false;
+        s.MsbFirst = !lsbFirst;
         return true;
     }
     return r.Fail(key, "unknown key");

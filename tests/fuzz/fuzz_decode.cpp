@@ -12,11 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const size_t nul = bytes.find('\0');
-    const std::string_view setupText = bytes.substr(0, nul);
-    const std::string_view log =
-        nul == std::string_view::npos ? std::string_view() : bytes.substr(nul + 1);
+    const auto [setupText, log] = SplitAtNul(data, size);
     TDecoderSetup setup;
     std::string error;
     if (!ParseDecoderSetup(setupText, 1e-9, setup, error)) {
