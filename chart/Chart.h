@@ -245,6 +245,8 @@ public:
     TChartClickSeriesEvent OnClickSeries;
     TChartClickEvent OnClickLegend;
     TChartClickEvent OnClickBackground;
+    // The pan button pressed and released at one point, nothing panned: the chart's menu.
+    TChartClickEvent OnContextPopup;
 
     std::string ClassName() const override { return "TCustomChart"; }
 

@@ -257,3 +257,38 @@ void ShowErrorBox(const std::string& message, const std::string& fileName)
     request.Type = mtError;
     CurrentDialogProvider()->Error(request);
 }
+
+// Providers that know no such dialog answer "cancelled".
+bool TDialogProvider::ExecuteFieldsDialog(const TFieldsDialogRequest&, std::vector<std::string>&)
+{
+    return false;
+}
+
+int TDialogProvider::ChooseMenuItem(const TMenuRequest&)
+{
+    return -1;
+}
+
+bool TDialogProvider::ExecutePickList(const TPickListRequest&, std::vector<int>&)
+{
+    return false;
+}
+
+bool ExecuteFieldsDialog(const TFieldsDialogRequest& request, std::vector<std::string>& values)
+{
+    std::vector<std::string> answer;
+    if (!CurrentDialogProvider()->ExecuteFieldsDialog(request, answer)) return false;
+    if (answer.size() != request.Fields.size()) return false;
+    values = std::move(answer);
+    return true;
+}
+
+bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen)
+{
+    std::vector<int> answer;
+    if (!CurrentDialogProvider()->ExecutePickList(request, answer)) return false;
+    for (const int row : answer)
+        if (row < 0 || row >= static_cast<int>(request.Rows.size())) return false;
+    chosen = std::move(answer);
+    return true;
+}

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "toolkit/Classes.h"
 
@@ -56,6 +58,55 @@ struct TMessageBoxRequest
     std::string FileName;
 };
 
+class TControl;
+
+// One field of a settings dialog: a line of text, or a drop-down list when Choices are given
+// (Editable lets the user type a value that is none of them).
+struct TDialogField
+{
+    std::string Label;
+    std::string Value;
+    std::vector<std::string> Choices;
+    bool Editable = false;
+};
+
+// A modal dialog of labelled fields with OK and Cancel. All texts are cp1251.
+struct TFieldsDialogRequest
+{
+    std::string Title;
+    std::vector<TDialogField> Fields;
+    // Asked on OK with the values as entered: "" accepts them, else the message is shown in
+    // an error box and the dialog stays open with the values kept.
+    std::function<std::string(const std::vector<std::string>& values)> Check;
+};
+
+// A context menu at a point of a control (client coordinates). A caption "-" is a separator.
+struct TMenuRequest
+{
+    TControl* Control = nullptr;
+    int X = 0;
+    int Y = 0;
+    std::vector<std::string> Captions;
+    // As long as Captions (or empty: every item enabled, none checked).
+    std::vector<bool> Enabled;
+    std::vector<bool> Checked;
+};
+
+// A modal list of rows (a table with Columns) of which the user picks some, in an order of
+// their own: "choose the signals and their order". All texts are cp1251.
+struct TPickListRequest
+{
+    std::string Title;
+    // One line above the list.
+    std::string Prompt;
+    std::vector<std::string> Columns;
+    std::vector<std::vector<std::string>> Rows;
+    // Indexes of Rows picked when the dialog opens, in their order.
+    std::vector<int> Chosen;
+    // At most this many may be picked.
+    int MaxChosen = 32;
+};
+
 class TDialogProvider
 {
 public:
@@ -66,6 +117,14 @@ public:
     virtual TModalResult Confirm(const TMessageBoxRequest& request) = 0;
     virtual void Information(const TMessageBoxRequest& request) = 0;
     virtual void Error(const TMessageBoxRequest& request) = 0;
+    // True with one value per field (as entered, cp1251) when OK closed it with Check
+    // content; false when cancelled.
+    virtual bool ExecuteFieldsDialog(const TFieldsDialogRequest& request,
+                                     std::vector<std::string>& values);
+    // The index of the item chosen, -1 when the menu was dismissed.
+    virtual int ChooseMenuItem(const TMenuRequest& request);
+    // True with the picked rows' indexes in the user's order; false when cancelled.
+    virtual bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen);
 };
 
 // The platform's dialogs.
@@ -135,3 +194,8 @@ void ShowMessage(const std::string& message);
 // The error box: the application's title, stop icon, one "OK" button. FileName: the
 // file name Message holds, if any (see TMessageBoxRequest).
 void ShowErrorBox(const std::string& message, const std::string& fileName = std::string());
+
+// The provider's fields dialog; Values holds what OK accepted. False when cancelled.
+bool ExecuteFieldsDialog(const TFieldsDialogRequest& request, std::vector<std::string>& values);
+// The provider's pick list; Chosen holds the rows picked, in order. False when cancelled.
+bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen);

@@ -330,3 +330,58 @@ std::string TRecordingDialogProvider::LastMessage(TShown::TKind kind) const
         if (it->Kind == kind) return it->Box.Message;
     return std::string();
 }
+
+bool TRecordingDialogProvider::ExecuteFieldsDialog(const TFieldsDialogRequest& request,
+                                                   std::vector<std::string>& values)
+{
+    TShown shown;
+    shown.Kind = TShown::FieldsDialog;
+    shown.Fields = request;
+    Shown.push_back(shown);
+    while (!FieldsAnswers.empty()) {
+        std::vector<std::string> answer = std::move(FieldsAnswers.front());
+        FieldsAnswers.pop_front();
+        if (answer.empty()) return false;
+        const std::string refusal = request.Check ? request.Check(answer) : std::string();
+        if (refusal.empty()) {
+            values = std::move(answer);
+            return true;
+        }
+        TShown error;
+        error.Kind = TShown::Error;
+        error.Box.Title = request.Title;
+        error.Box.Message = refusal;
+        error.Box.Type = mtError;
+        Shown.push_back(error);
+    }
+    return false;
+}
+
+int TRecordingDialogProvider::ChooseMenuItem(const TMenuRequest& request)
+{
+    TShown shown;
+    shown.Kind = TShown::Menu;
+    shown.MenuShown = request;
+    Shown.push_back(shown);
+    if (MenuAnswers.empty()) return -1;
+    const std::string answer = MenuAnswers.front();
+    MenuAnswers.pop_front();
+    for (size_t i = 0; i < request.Captions.size(); ++i)
+        if (!answer.empty() && request.Captions[i] == answer) return static_cast<int>(i);
+    return -1;
+}
+
+bool TRecordingDialogProvider::ExecutePickList(const TPickListRequest& request,
+                                               std::vector<int>& chosen)
+{
+    TShown shown;
+    shown.Kind = TShown::PickList;
+    shown.Pick = request;
+    Shown.push_back(shown);
+    if (PickAnswers.empty()) return false;
+    std::vector<int> answer = std::move(PickAnswers.front());
+    PickAnswers.pop_front();
+    if (answer.size() == 1 && answer[0] == -1) return false;
+    chosen = std::move(answer);
+    return true;
+}

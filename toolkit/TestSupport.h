@@ -73,19 +73,43 @@ class TRecordingDialogProvider : public TDialogProvider
 public:
     struct TShown
     {
-        enum TKind : uint8_t { FileDialog, Confirm, Information, Error } Kind = Information;
+        enum TKind : uint8_t {
+            FileDialog,
+            Confirm,
+            Information,
+            Error,
+            FieldsDialog,
+            Menu,
+            PickList
+        } Kind = Information;
         TMessageBoxRequest Box;
         TFileDialogRequest File;
+        TFieldsDialogRequest Fields;
+        TMenuRequest MenuShown;
+        TPickListRequest Pick;
     };
 
     bool ExecuteFileDialog(const TFileDialogRequest& request, std::string& fileName) override;
     TModalResult Confirm(const TMessageBoxRequest& request) override;
     void Information(const TMessageBoxRequest& request) override;
     void Error(const TMessageBoxRequest& request) override;
+    // Answers with the queue's next values; when the request's Check refuses them, its
+    // message is recorded as an Error and the next answer is tried, as a person corrects
+    // the dialog. An empty vector or an empty queue cancels.
+    bool ExecuteFieldsDialog(const TFieldsDialogRequest& request,
+                             std::vector<std::string>& values) override;
+    // Chooses the item with the queue's next caption; "" or an empty queue dismisses.
+    int ChooseMenuItem(const TMenuRequest& request) override;
+    // Answers with the queue's next rows; an empty queue cancels, and so does -1 as the
+    // answer's only row.
+    bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen) override;
 
     // Empty string: cancel the dialog.
     std::deque<std::string> FileAnswers;
     std::deque<TModalResult> ConfirmAnswers;
+    std::deque<std::vector<std::string>> FieldsAnswers;
+    std::deque<std::string> MenuAnswers;
+    std::deque<std::vector<int>> PickAnswers;
     std::vector<TShown> Shown;
 
     int Count(TShown::TKind kind) const;
