@@ -33,6 +33,7 @@
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TextFile.h"
+#include "viewer/Decoding.h"
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
@@ -318,41 +319,15 @@ template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 // Every decoder's items of samples 0 .. Usable-1, all of them by start time.
 int ListDecoded(const TRenderOptions& options, const TSampleModel& model, int usable)
 {
-    std::vector<std::vector<TDecodedItem>> decoded;
+    std::vector<TDecodedItems> decoded;
     for (const TDecoderSetup& setup : options.Decoders)
-        decoded.push_back(Decode(model, usable, setup));
-    struct TNumbered
-    {
-        const TDecodedItem* Item;
-        int Decoder;
-    };
-    std::vector<TNumbered> merged;
-    for (size_t d = 0; d < decoded.size(); ++d)
-        for (const TDecodedItem& item : decoded[d])
-            merged.push_back({&item, static_cast<int>(d + 1)});
-    // Stable, so that ties keep the decoders' order and each decoder's own.
-    std::stable_sort(merged.begin(), merged.end(), [](const TNumbered& a, const TNumbered& b) {
-        return a.Item->Start < b.Item->Start;
-    });
-
+        decoded.push_back(DecodeItems(model, usable, setup));
     std::fflush(stdout);
     TCheckedOutput out(STDOUT_FILENO);
-    for (const TNumbered& n : merged) {
+    const std::vector<TDecodedRef> merged = MergeDecoded(decoded);
+    for (const TDecodedRef& n : merged) {
         if (out.Error() != 0) break;
-        out.Append(std::to_string(n.Decoder));
-        out.Append('\t');
-        out.Append(FormatPointValue(n.Item->Start));
-        out.Append('\t');
-        out.Append(FormatPointValue(n.Item->End));
-        out.Append('\t');
-        out.Append(FieldName(n.Item->Field));
-        out.Append('\t');
-        out.Append(n.Item->Value);
-        if (!n.Item->Text.empty()) {
-            out.Append('\t');
-            out.Append(n.Item->Text);
-        }
-        out.Append('\n');
+        out.Append(DecodedLine(decoded[n.Decoder], n.Item, n.Decoder + 1));
     }
     if (!out.Flush()) {
         std::fprintf(stderr, "logview-render: the decoded items were not written: %s\n",
