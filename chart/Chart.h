@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/ChartAnnotations.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
 #include "chart/ChartPanel.h"
@@ -240,6 +241,14 @@ public:
     // Neither the series red nor the grid grey.
     TColor MarkerColor = 0xFF0000;
 
+    // Annotations drawn after the series in a band along the top of the plot; the source is
+    // not owned (nullptr: none, and the picture is exactly as without the feature).
+    TChartAnnotationSource* Annotations() const { return FAnnotations; }
+    void SetAnnotations(TChartAnnotationSource* source);
+    // The band's rectangle at the last drawing: the plot's top, one text line and a margin.
+    TRect AnnotationBand() const;
+    void PaintAnnotations();
+
     TChartAllowScrollEvent OnAllowScroll;
     TChartClickAxisEvent OnClickAxis;
     TChartClickSeriesEvent OnClickSeries;
@@ -282,6 +291,8 @@ private:
     std::string FOverlayText;
     bool FMarkerVisible = false;
     double FMarkerValue = 0;
+    TChartAnnotationSource* FAnnotations = nullptr;
+    int FAnnotationTextHeight = 0;
 };
 
 class TChart : public TCustomChart
