@@ -184,6 +184,32 @@ void ZoomChart1(double from, double to)
     chart->RequestRepaint();
 }
 
+int ListDecoded(const TRenderOptions& options, const TSampleModel& model, int usable);
+
+// Each decoder goes to the chart showing its data line, else to the first chart without one.
+void PlaceDecoders(const TRenderOptions& options)
+{
+    const std::vector<int>& bits = Form1->LastBuild().Bits;
+    TWindowDecoding* decoding = Form1->Decoding();
+    const int charts = static_cast<int>(Form1->WaveViews().size());
+    for (size_t d = 0; d < options.Decoders.size(); ++d) {
+        const int bit = DataBitOf(options.Decoders[d]);
+        int chart = -1;
+        for (int c = 0; c < charts && chart < 0; ++c)
+            if (c < static_cast<int>(bits.size()) && bits[static_cast<size_t>(c)] == bit &&
+                decoding->Decoder(c) == nullptr)
+                chart = c;
+        for (int c = 0; c < charts && chart < 0; ++c)
+            if (decoding->Decoder(c) == nullptr) chart = c;
+        std::string error;
+        if (chart < 0 ||
+            !decoding->SetDecoder(chart, options.DecoderTexts[d], options.Timescale, error))
+            std::fprintf(stderr, "logview-render: --decode %s is not drawn: %s\n",
+                         options.DecoderTexts[d].c_str(),
+                         chart < 0 ? "every chart shows a decoder already" : error.c_str());
+    }
+}
+
 int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
 {
     Application->CreateForm(Form1);
@@ -243,6 +269,7 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         // Shown as a person would see it: the first sizing splits the chart area and
         // couples the charts.
         Form1->ShowForm();
+        if (!options.Decoders.empty()) PlaceDecoders(options);
         Application->ProcessMessages();
         if (options.Zoom) {
             ZoomChart1(options.ZoomFrom, options.ZoomTo);
@@ -256,6 +283,12 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
                 status = reCannotWrite;
             }
         }
+    }
+    if (!options.Decoders.empty()) {
+        const TSampleModel& model = Form1->TextSamples().Last();
+        const int bad = model.FirstBadLine();
+        const int listed = ListDecoded(options, model, bad >= 0 ? bad : model.SampleCount());
+        if (listed == reCannotWrite) status = reCannotWrite;
     }
     // Errors the window would have shown in a box (none expected after the load).
     for (const TMessageBoxRequest& error : dialogs.Errors)
@@ -524,9 +557,10 @@ int main(int argc, char** argv)
     const int status = !parsed.Options.ConvertPath.empty() ? RunConvert(parsed.Options)
                        : !parsed.Options.CsvPath.empty()   ? RunCsv(parsed.Options)
                        : !parsed.Options.Queries.empty()   ? RunFind(parsed.Options)
-                       : !parsed.Options.Decoders.empty()  ? RunDecode(parsed.Options)
-                       : parsed.Options.VcdPath.empty()    ? Run(parsed.Options, dialogs)
-                                                           : RunVcd(parsed.Options);
+                       : !parsed.Options.Decoders.empty() && parsed.Options.PngPath.empty()
+                           ? RunDecode(parsed.Options)
+                       : parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs)
+                                                        : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;

@@ -12,7 +12,8 @@ const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
     "[--zoom T0,T1] FILE\n"
     "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE\n"
-    "       logview-render --decode DECODER [--decode DECODER ...] [--timescale '1 ns'] FILE\n"
+    "       logview-render --decode DECODER [--decode DECODER ...] [--timescale '1 ns'] "
+    "[--png OUT.png [--bits A,B] [--size WxH] [--zoom T0,T1]] FILE\n"
     "         DECODER: uart:rx=BIT[,baud=RATE|bit=TICKS][,data=8][,parity=none][,stop=1]"
     "[,order=lsb][,invert=no]\n"
     "               spi:clk=BIT[,mosi=BIT][,miso=BIT][,cs=BIT][,cs-active=low][,mode=0]"
@@ -183,9 +184,11 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     if (!o.VcdPath.empty() &&
         (bitsGiven || o.Points || !o.PngPath.empty() || o.Width > 0 || o.Zoom))
         return fail("--vcd takes no --bits, --points, --png, --size or --zoom");
-    if (!decodeTexts.empty() && (!o.VcdPath.empty() || bitsGiven || o.Points ||
-                                 !o.PngPath.empty() || o.Width > 0 || o.Zoom))
-        return fail("--decode takes no --vcd, --bits, --points, --png, --size or --zoom");
+    // With --png the picture shows the items as well; --size, --zoom and --bits shape it.
+    if (!decodeTexts.empty() && (!o.VcdPath.empty() || o.Points ||
+                                 (o.PngPath.empty() && (bitsGiven || o.Width > 0 || o.Zoom))))
+        return fail("--decode takes no --vcd or --points, and --bits, --size or --zoom only "
+                    "with --png");
     // The queries read times in the log's own units, so a timescale would mean nothing.
     if (!findTexts.empty() &&
         (!decodeTexts.empty() || !o.VcdPath.empty() || timescaleGiven || bitsGiven || o.Points ||
@@ -200,6 +203,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         if (!ParseDecoderSetup(decodeTexts[i], TimescaleSeconds(o.Timescale), setup, error))
             return fail("--decode " + decodeTexts[i] + ": " + error);
         o.Decoders.push_back(setup);
+        o.DecoderTexts.push_back(decodeTexts[i]);
     }
     for (const std::string& text : findTexts) {
         TFindQuery query;

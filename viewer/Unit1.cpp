@@ -197,6 +197,52 @@ void TForm1::BuildLayout()
     for (const TWaveView& view : WaveViews())
         charts.push_back({view.Chart, view.Series});
     FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
+    BuildDecoding();
+}
+
+void TForm1::BuildDecoding()
+{
+    std::vector<TChart*> charts;
+    for (const TWaveView& view : WaveViews())
+        charts.push_back(view.Chart);
+    FDecoding = std::make_unique<TWindowDecoding>(Memo1, FTextSamples.get(), charts);
+    FDecoding->OnCentre = [this](double time) { CentreChartsOn(time); };
+    FWaveLink->ExtraReadout = [this](int chart, int x, int y) {
+        return FDecoding->ReadoutAt(chart, x, y);
+    };
+    FWaveLink->DoubleClickFirst = [this](int chart, int x, int y) {
+        return FDecoding->JumpToItem(chart, x, y);
+    };
+    for (size_t i = 0; i < charts.size(); ++i)
+        charts[i]->OnContextPopup = [this, i](TCustomChart*, TMouseButton, TShiftState, int x,
+                                              int y) {
+            ChartContextPopup(static_cast<int>(i), x, y);
+        };
+}
+
+std::vector<TMenuItem> TForm1::ChartMenu(int chart)
+{
+    return FDecoding->MenuItems(chart);
+}
+
+void TForm1::ChartContextPopup(int chart, int x, int y)
+{
+    if (!FChartMenu) FChartMenu = std::make_unique<TPopupMenu>();
+    FChartMenu->Items = ChartMenu(chart);
+    FChartMenu->Popup(WaveViews()[static_cast<size_t>(chart)].Chart, x, y);
+}
+
+void TForm1::CentreChartsOn(double time)
+{
+    const TChartAxis* bottom = Chart1->BottomAxis();
+    const double half = (bottom->Maximum() - bottom->Minimum()) / 2;
+    const TChartAxis* top = Chart1->TopAxis();
+    const TChartAxis* left = Chart1->LeftAxis();
+    const TChartAxis* right = Chart1->RightAxis();
+    Chart1->ZoomToValues(top->Minimum(), top->Maximum(), time - half, time + half, left->Minimum(),
+                         left->Maximum(), right->Minimum(), right->Maximum());
+    // The zoom's event couples the lower chart.
+    Chart1->RequestRepaint();
 }
 
 std::vector<TWaveView> TForm1::WaveViews() const
@@ -355,6 +401,7 @@ bool TForm1::RebuildChangedBits()
 void TForm1::Built()
 {
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
+    if (FDecoding) FDecoding->Rebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.
     const bool everyBit = std::all_of(FLastBuild.Bits.begin(), FLastBuild.Bits.end(),

@@ -12,7 +12,9 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/Decoding.h"
 #include "viewer/TextSamples.h"
 #include "viewer/WaveLink.h"
 #include "viewer/Waveform.h"
@@ -90,6 +92,8 @@ private:
     void TellIfCut();
 
     void BuildLayout();
+    // The charts' decoders, their menu and their links to the readout and the double-click.
+    void BuildDecoding();
     void CoupleChartsToChart1();
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
@@ -113,6 +117,19 @@ private:
 public:
     // The readout, marker and double-click jump between Memo1 and the charts.
     TWaveLink* WaveLink() const { return FWaveLink.get(); }
+
+    // The entries of chart Chart's menu (0-based, as WaveViews), raised by a right click
+    // without movement.
+    std::vector<TMenuItem> ChartMenu(int chart);
+    void ChartContextPopup(int chart, int x, int y);
+    // The charts' decoders.
+    TWindowDecoding* Decoding() const { return FDecoding.get(); }
+    // Both charts centred on Time, their zoom kept.
+    void CentreChartsOn(double time);
+
+private:
+    std::unique_ptr<TWindowDecoding> FDecoding;
+    std::unique_ptr<TPopupMenu> FChartMenu;
 };
 
 extern TForm1* Form1;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "samples/SampleModel.h"
@@ -50,6 +52,13 @@ public:
     // Puts the caret on the first built sample line at the time of the edge nearest to
     // pixel column X; false when there is no edge or no such line.
     bool JumpToNearestEdge(int chart, int x);
+
+    // More for the readout of chart Chart at (X, Y), appended to the pulse's text ("" for
+    // nothing).
+    std::function<std::string(int chart, int x, int y)> ExtraReadout;
+    // Asked first on a double-click in a plot: true when it put the caret somewhere, and then
+    // no edge is looked for.
+    std::function<bool(int chart, int x, int y)> DoubleClickFirst;
 
 private:
     struct TSide
