@@ -17,6 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "toolkit/Graphics.h"
 #include "viewer/RenderTool.h"
 
 namespace fs = std::filesystem;
@@ -385,6 +386,50 @@ TEST_F(RenderProgram, PictureOfTheWindow)
                                     (Dir / "no such folder" / "x.png").string() +
                                     ": No such file or directory"))
         << r.Err;
+}
+
+// A decoder's items are drawn in the chart showing its data line, else in the upper one; the
+// rest of the picture stays as without decoders.
+TEST_F(RenderProgram, PictureShowsDecodedItemsInTheirChart)
+{
+    // 'A' (0x41) on bits 1 and 7 from 100, 100 units a bit, 8N1.
+    std::string text = "0:FF\n";
+    for (int k = 0; k < 10; ++k) {
+        const int level = k == 0 ? 0 : k == 9 ? 1 : (0x41 >> (k - 1)) & 1;
+        text += std::to_string(100 + 100 * k) + ":" + (level ? "FF" : "7D") + "\n";
+    }
+    const fs::path file = MakeFile("uart.log", text + "1500:FF\n");
+    const fs::path plain = Dir / "plain.png";
+    ASSERT_EQ(Run({"--png", plain.string(), "--size", "640x360", file.string()}).Status, 0);
+    TBitmap expected;
+    expected.LoadFromFile(plain.string());
+    struct Row
+    {
+        const char* decoder;
+        bool lower;
+    } rows[] = {{"uart:rx=1,bit=100", true}, {"uart:rx=7,bit=100", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.decoder);
+        const fs::path png = Dir / "decoded.png";
+        const TRunResult r = Run(
+            {"--decode", row.decoder, "--png", png.string(), "--size", "640x360", file.string()});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out, "1\t100\t1100\tdata\t41\tA\n");
+        TBitmap actual;
+        actual.LoadFromFile(png.string());
+        ASSERT_EQ(actual.Width(), expected.Width());
+        ASSERT_EQ(actual.Height(), expected.Height());
+        // The charts share the area below the 41-pixel button bar in halves.
+        const int middle = 41 + (expected.Height() - 41) / 2;
+        int upper = 0;
+        int lower = 0;
+        for (int y = 0; y < expected.Height(); ++y)
+            for (int x = 0; x < expected.Width(); ++x)
+                if (actual.PixelColor(x, y) != expected.PixelColor(x, y))
+                    ++(y < middle ? upper : lower);
+        EXPECT_EQ(upper > 0, !row.lower);
+        EXPECT_EQ(lower > 0, row.lower);
+    }
 }
 
 TEST_F(RenderProgram, HostileFilesEndCleanlyWithTheirOwnMessages)
