@@ -173,12 +173,4 @@ TEST_F(ListViewTest, ACountChangeForgetsTheSelectionAndRefreshAsksAgain)
     EXPECT_EQ(list->Selected(), -1);
 }
 
-TEST_F(ListViewTest, ANegativeCountIsAnEmptyList)
-{
-    list->SetRowCount(-3);
-    EXPECT_EQ(list->RowCount(), 0);
-    Show();
-    EXPECT_TRUE(asked.empty());
-}
-
 } // namespace
