@@ -239,8 +239,10 @@ std::vector<TCase> Cases()
     // square wave of 4-sample halves. Bits of 4 samples (50000 baud) give 55 frames from every
     // other falling edge, at 4 + 40q. The last, at 2004, reads its eighth data bit after the
     // log's end (2035, bit 2 low: line high): 1 0 1 0 1 0 1 1, D5.
-    {
-        std::vector<TWant>& want = add("incremental.log", "uart:rx=2,baud=50000,invert=yes");
+    // Found from the pulses, the bit length may be off by 2%.
+    for (const char* decoder : {"uart:rx=2,baud=50000,invert=yes", "uart:rx=2,invert=yes"}) {
+        const bool found = std::string(decoder).find("baud") == std::string::npos;
+        std::vector<TWant>& want = add("incremental.log", decoder, found ? 0.02 * 40 * kSample : 0);
         Frames(want, 4, 40, 50, 4, 10, "55");
         Frames(want, 2004, 40, 1, 4, 10, "D5");
     }
