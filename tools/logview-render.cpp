@@ -9,7 +9,9 @@
 // (whatever matched before it), 2 as above. With --convert: 0 converted, 2 the dump could not
 // be read, was malformed or the log not written, 64 a signal named that the dump lacks or a
 // file that is no dump (a log is not copied: it needs no converting). With --csv: 1 when a bad
-// line ended the rows (those before it written), 2 as above.
+// line ended the rows (those before it written), 2 as above. Every option but --convert takes
+// another program's file (VCD, sigrok session, CSV) as FILE, converted as the window converts it
+// with the default signals; a malformed one, or one whose times need a coarser unit, exits 2.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +35,7 @@
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TextFile.h"
+#include "viewer/ImportDocument.h"
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
@@ -52,6 +55,12 @@ public:
         Informations.push_back(request.Message);
     }
     void Error(const TMessageBoxRequest& request) override { Errors.push_back(request); }
+    // Another program's file is converted with the signals the list starts with.
+    bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen) override
+    {
+        chosen = request.Chosen;
+        return true;
+    }
 
     std::vector<std::string> Informations;
     std::vector<TMessageBoxRequest> Errors;
@@ -204,6 +213,11 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         PrintError(e);
         return reCannotRead;
     }
+    // Nobody is there to accept coarser times, and a cut would be silent.
+    if (!Form1->ImportDeclined().empty()) {
+        PrintError(fileName + ": " + Form1->ImportDeclined(), fileName);
+        return reCannotRead;
+    }
     if (const int cutLine = Form1->Memo1->Lines()->CutLine(); cutLine >= 0)
         std::fprintf(stderr, "%s:%d: text cut at a NUL byte, the rest of the file not read\n",
                      fileName.c_str(), cutLine + 1);
@@ -268,7 +282,7 @@ int RunVcd(const TRenderOptions& options)
 {
     TMemo memo;
     try {
-        memo.Lines()->LoadFromFile(options.FileName);
+        LoadOrConvert(*memo.Lines(), options.FileName);
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotRead;
@@ -297,7 +311,7 @@ template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 {
     TMemo memo;
     try {
-        memo.Lines()->LoadFromFile(options.FileName);
+        LoadOrConvert(*memo.Lines(), options.FileName);
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotRead;

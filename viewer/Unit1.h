@@ -83,6 +83,13 @@ public:
     bool ConfirmReplacingCutFile(const std::string& fileName);
     void SavedTo(const std::string& fileName);
 
+    // The file the text was converted from (another program's format), empty for a log.
+    // Saving never writes over it.
+    const std::string& ImportSource() const { return FImportSource; }
+    // After a load: why another format's file was left unconverted when the user declined a
+    // coarser time unit (cp1251), else empty.
+    const std::string& ImportDeclined() const { return FImportDeclined; }
+
     std::string ClassName() const override { return "TForm1"; }
 
 private:
@@ -93,6 +100,9 @@ private:
     void CoupleChartsToChart1();
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
+    // Another program's file: converted into a new, unsaved text; false for a log, which the
+    // caller loads as it always has. A malformed file raises with nothing changed.
+    bool LoadConverted(const std::string& fileName);
 
     // A bit field changed and the text is as last built: refills only the series whose bit
     // changed (the others already hold what a build would give them); false when a full
@@ -108,6 +118,8 @@ private:
     // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
     std::string FCutFileName;
     int FCutLine = -1;
+    std::string FImportSource;
+    std::string FImportDeclined;
     std::unique_ptr<TWaveLink> FWaveLink;
 
 public:

@@ -113,7 +113,7 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
     const double time = axis->PixelToValue(x);
     side.Last = side.Last.Covers(time) ? MovedWithinStretch(side.Last, time)
                                        : MeasurePulse(side.Points, time);
-    c->SetOverlayText(FormatReadout(side.Last, axis->AxisValuesFormat()));
+    c->SetOverlayText(FormatReadout(side.Last, axis->AxisValuesFormat(), FTimeUnit));
 }
 
 void TWaveLink::PointerLeft(int chart)
