@@ -11,8 +11,8 @@
 // that the file lacks or a file that is none of those (a log needs no converting). With --csv: 1
 // when a bad line ended the rows (those before it written), 2 as above.
 // Every option but --convert takes another program's file (VCD, sigrok session, CSV) as FILE,
-// converted as the window converts it with the default signals; a malformed one, or one whose
-// times need a coarser unit, exits 2.
+// converted as the window converts it with the default signals (times too large in a coarser
+// unit, as --convert does); a malformed one exits 2.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,11 +212,6 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         Form1->LoadStartupFile(fileName);
     } catch (const std::exception& e) {
         PrintError(e);
-        return reCannotRead;
-    }
-    // Nobody is there to accept coarser times, and a cut would be silent.
-    if (!Form1->ImportDeclined().empty()) {
-        PrintError(fileName + ": " + Form1->ImportDeclined(), fileName);
         return reCannotRead;
     }
     if (const int cutLine = Form1->Memo1->Lines()->CutLine(); cutLine >= 0)
@@ -598,6 +593,11 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
+    // Times too large take a coarser unit as --convert does, every rounding told.
+    const std::string& input = parsed.Options.FileName;
+    SetCoarserUnitsUnasked([&input](const std::string& message) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), message.c_str());
+    });
     const int status = !parsed.Options.ConvertPath.empty() ? RunConvert(parsed.Options)
                        : !parsed.Options.CsvPath.empty()   ? RunCsv(parsed.Options)
                        : !parsed.Options.Queries.empty()   ? RunFind(parsed.Options)
@@ -609,5 +609,6 @@ int main(int argc, char** argv)
     delete Form1;
     Form1 = nullptr;
     SetDialogProvider(nullptr);
+    SetCoarserUnitsUnasked(nullptr);
     return status;
 }

@@ -45,6 +45,12 @@ private:
     }
 };
 
+std::function<void(const std::string&)>& CoarserUnasked()
+{
+    static std::function<void(const std::string&)> told;
+    return told;
+}
+
 std::string Cp(const char* utf8)
 {
     return Utf8ToCp1251(utf8);
@@ -205,6 +211,10 @@ TConvertedFile ConvertFile(const std::string& fileName, TFileFormat format)
         if (result.Status == TImportStatus::Converted) break;
         if (result.Status != TImportStatus::TimeOverflow || coarser >= MaxCoarserSteps)
             ThrowMalformed(fileName, format, FaultText(result.Line, result.Entry, result.Reason));
+        if (CoarserUnasked()) {
+            CoarserUnasked()(result.Reason + "; trying a unit ten times coarser");
+            continue;
+        }
         const std::string question =
             FaultText(result.Line, result.Entry, result.Reason) +
             Cp(".\nВремена не помещаются в 32-битную отметку времени. Взять единицу в 10 раз "
@@ -215,8 +225,14 @@ TConvertedFile ConvertFile(const std::string& fileName, TFileFormat format)
             return converted;
         }
     }
+    if (CoarserUnasked() && !converted.Result.Loss.empty()) CoarserUnasked()(converted.Result.Loss);
     converted.Converted = true;
     return converted;
+}
+
+void SetCoarserUnitsUnasked(std::function<void(const std::string& message)> told)
+{
+    CoarserUnasked() = std::move(told);
 }
 
 std::string ImportNote(const TConvertedFile& converted)

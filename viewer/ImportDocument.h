@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "formats/Import.h"
@@ -29,6 +30,11 @@ struct TConvertedFile
 // Raises an EFileError naming the file, with the line or zip entry and the reason, when the
 // file cannot be read, is malformed or its text does not fit the text view.
 TConvertedFile ConvertFile(const std::string& fileName, TFileFormat format);
+
+// Without a person to ask (the headless tool): times too large for a 32-bit time stamp go to a
+// unit ten times coarser at once, each step and the rounding told to Told; an empty function
+// asks again.
+void SetCoarserUnitsUnasked(std::function<void(const std::string& message)> told);
 
 // The information note after an import (cp1251): format, unit, signals, x/z count, loss.
 std::string ImportNote(const TConvertedFile& converted);

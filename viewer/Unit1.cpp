@@ -296,7 +296,6 @@ void TForm1::LoadChosenFile(const std::string& fileName)
 
 bool TForm1::LoadConverted(const std::string& fileName)
 {
-    FImportDeclined.clear();
     const TFileFormat format = DetectFileFormat(fileName);
     if (format == TFileFormat::Log) {
         FImportSource.clear();
@@ -306,10 +305,7 @@ bool TForm1::LoadConverted(const std::string& fileName)
     // Everything that can fail comes before the first change, so a malformed file, a cancel
     // or a text too long for the view leaves the text, caption and modified state as they were.
     const TConvertedFile converted = ConvertFile(fileName, format);
-    if (!converted.Converted) {
-        FImportDeclined = converted.Declined;
-        return true;
-    }
+    if (!converted.Converted) return true;
     Memo1->Lines()->SetText(converted.Result.LogText);
     NoteLoad(std::string());
     FImportSource = fileName;

@@ -86,9 +86,6 @@ public:
     // The file the text was converted from (another program's format), empty for a log.
     // Saving never writes over it.
     const std::string& ImportSource() const { return FImportSource; }
-    // After a load: why another format's file was left unconverted when the user declined a
-    // coarser time unit (cp1251), else empty.
-    const std::string& ImportDeclined() const { return FImportDeclined; }
 
     std::string ClassName() const override { return "TForm1"; }
 
@@ -119,7 +116,6 @@ private:
     std::string FCutFileName;
     int FCutLine = -1;
     std::string FImportSource;
-    std::string FImportDeclined;
     std::unique_ptr<TWaveLink> FWaveLink;
 
 public:

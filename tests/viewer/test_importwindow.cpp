@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -282,6 +283,49 @@ TEST_F(ImportWindow, CloseAfterImportSavesToTheProposedLogAndNeverOverTheSource)
     EXPECT_EQ(ReadBytes(dump), capture.Dump);
 }
 
+// Times beyond a 32-bit time stamp are offered a coarser unit, step by step: accepted until
+// they fit, the unit and the rounding are told; declined once, nothing changes.
+TEST_F(ImportWindow, TimeOverflowIsOfferedACoarserUnitUntilItFits)
+{
+    const std::string dump =
+        MakeFile("long.vcd", "$timescale 1 ns $end\n$scope module top $end\n$var wire 1 ! a $end\n"
+                             "$upscope $end\n$enddefinitions $end\n#0\n1!\n#3000000001\n0!\n"
+                             "#300000000000\n1!\n");
+    struct Row
+    {
+        const char* name;
+        std::deque<TModalResult> answers;
+        int asked;
+        std::string text;
+    } rows[] = {
+        {"accepted three times", {mrYes, mrYes, mrYes}, 3, "0:1\r\n3000000:0\r\n300000000:1"},
+        {"declined at the second", {mrYes, mrNo}, 2, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Form1->LoadStartupFile(MakeFile("before.log", "10:1\r\n"));
+        Dialogs.Shown.clear();
+        Dialogs.PickAnswers = {{0}};
+        Dialogs.ConfirmAnswers = row.answers;
+        Dialogs.FileAnswers = {dump};
+
+        SimShortCut(Form1->Memo1, ShortCut('O', ssCtrl));
+        ProcessEvents();
+
+        EXPECT_EQ(Dialogs.Count(TShown::Confirm), row.asked);
+        EXPECT_EQ(Dialogs.Count(TShown::Error), 0) << Dialogs.LastMessage(TShown::Error);
+        const std::string note = Cp1251ToUtf8(Dialogs.LastMessage(TShown::Information));
+        if (row.text.empty()) {
+            EXPECT_EQ(Form1->Memo1->Text(), "10:1\r\n");
+            EXPECT_EQ(DataModified, 0);
+            EXPECT_TRUE(note.empty()) << note;
+        } else {
+            EXPECT_EQ(WithoutLastBreak(Form1->Memo1->Text()), row.text);
+            EXPECT_TRUE(Contains(note, "1 us") && Contains(note, "1 time rounded to 1 us")) << note;
+        }
+    }
+}
+
 namespace {
 
 struct TToolRun
@@ -366,6 +410,16 @@ TEST_F(ImportTool, DumpOfALogGivesTheLogsOutputs)
     EXPECT_EQ(RunTool(Dir, {"--csv", csvA, log}).Status, 0);
     EXPECT_EQ(RunTool(Dir, {"--csv", csvB, dump}).Status, 0);
     EXPECT_EQ(ReadBytes(csvB), ReadBytes(csvA));
+
+    // Times too large go to a coarser unit without asking, the rounding told.
+    const std::string longDump = (Dir / "long.vcd").string();
+    std::ofstream(longDump, std::ios::binary)
+        << "$timescale 1 ns $end\n$var wire 1 ! a $end\n$enddefinitions $end\n#0\n1!\n"
+           "#3000000001\n0!\n";
+    const TToolRun coarser = RunTool(Dir, {"--points", longDump});
+    EXPECT_EQ(coarser.Status, 0) << coarser.Err;
+    EXPECT_TRUE(Contains(coarser.Out, "1 300000000 1\n1 300000000 0\n")) << coarser.Out;
+    EXPECT_TRUE(Contains(coarser.Err, "1 time rounded to 10 ns")) << coarser.Err;
 
     // Malformed: as an unreadable file, with the line and the reason.
     const std::string broken = (Dir / "broken.vcd").string();
