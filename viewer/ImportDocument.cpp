@@ -137,17 +137,14 @@ std::string ShortBitName(const std::string& bit, const std::string& scope)
 }
 
 // The bits for bits 0, 1, ... of the word, as the user picks them; false when cancelled.
-bool ChooseSignals(const std::string& fileName, const TImportListing& listing,
-                   std::vector<std::string>& chosen)
+bool ChooseSignals(const TImportListing& listing, std::vector<std::string>& chosen)
 {
     TPickListRequest request;
     request.Title = Cp("Сигналы файла");
-    request.Prompt =
-        Format(Cp("Бит 0 слова — первый выбранный сигнал, бит 1 — второй, и так далее (не "
-                  "больше %d). Файл: ")
-                   .c_str(),
-               request.MaxChosen) +
-        std::filesystem::path(fileName).filename().string();
+    request.Prompt = Format(Cp("Бит 0 слова — первый выбранный сигнал, бит 1 — второй, и так "
+                               "далее (не больше %d).")
+                                .c_str(),
+                            request.MaxChosen);
     request.Columns = {Cp("Имя"), Cp("Область"), Cp("Ширина")};
     for (size_t i = 0; i < listing.Bits.size(); ++i) {
         const int s = i < listing.BitSignal.size() ? listing.BitSignal[i] : -1;
@@ -203,7 +200,7 @@ TConvertedFile ConvertFile(const std::string& fileName, TFileFormat format)
     if (listing.Status != TImportStatus::Converted)
         ThrowMalformed(fileName, format, FaultText(listing.Line, listing.Entry, listing.Reason));
     std::vector<std::string> signals;
-    if (!listing.Bits.empty() && !ChooseSignals(fileName, listing, signals)) return converted;
+    if (!listing.Bits.empty() && !ChooseSignals(listing, signals)) return converted;
 
     for (int coarser = 0;; ++coarser) {
         converted.Result = ImportFile(format, bytes, signals, coarser);
