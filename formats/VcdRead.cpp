@@ -297,7 +297,7 @@ private:
     // with 0, or with x or z when it starts with one.
     bool Apply(int line, std::string_view value, std::string_view code)
     {
-        const auto it = FCodes.find(std::string(code));
+        const auto it = FCodes.find(code);
         if (it == FCodes.end()) return Fail(line, "unknown identifier code " + Quoted(code));
         for (const char c : value)
             if (c != '0' && c != '1' && c != 'x' && c != 'X' && c != 'z' && c != 'Z')
@@ -366,7 +366,7 @@ private:
                 if (kind == 'b' || kind == 'B') {
                     if (!Apply(line, token.substr(1), code)) return false;
                 } else {
-                    if (FCodes.find(std::string(code)) == FCodes.end())
+                    if (FCodes.find(code) == FCodes.end())
                         return Fail(line, "unknown identifier code " + Quoted(code));
                     ++FResult.SkippedValues;
                 }
@@ -388,7 +388,16 @@ private:
     TVcdConversion FResult;
     std::vector<std::string> FScopes;
     std::vector<TVar> FVars;
-    std::unordered_map<std::string, TCode> FCodes;
+    // Looked up by the file's own bytes: a change costs no string of its own.
+    struct TCodeHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view code) const
+        {
+            return std::hash<std::string_view>()(code);
+        }
+    };
+    std::unordered_map<std::string, TCode, TCodeHash, std::equal_to<>> FCodes;
     uint32_t FWord = 0;
     int FCoarser = 0;
     TLogWriter FWriter{FResult.LogText};

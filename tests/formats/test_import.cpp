@@ -2,12 +2,14 @@
 // and units and as a sigrok session read back to the samples a simple model predicts; hand
 // cases for the rules and faults a user meets; and files made by a simulator and an analyzer.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -446,4 +448,49 @@ TEST(Import, FilesOfOtherPrograms)
         --s.Time;
     EXPECT_EQ(shifted, SamplesOf(session.LogText));
     EXPECT_LE(SamplesOf(session.LogText).back().Time, 1999);
+}
+
+// Random dense captures handed to the analyzer's own command line tool, which writes the
+// session, its CSV and its VCD: all three read back to the capture's changes.
+TEST(Import, CapturesWrittenByTheAnalyzersTool)
+{
+    if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "sigrok-cli is not installed";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("logview-import-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto readFile = [](const std::filesystem::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    std::mt19937 random(7);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        std::string raw;
+        std::vector<TSample> dense;
+        uint8_t word = static_cast<uint8_t>(random());
+        for (int64_t t = 0; t < 1 + static_cast<int64_t>(random() % 3000); ++t) {
+            if (random() % 8 == 0) word = static_cast<uint8_t>(random());
+            raw += static_cast<char>(word);
+            dense.push_back({t, word});
+        }
+        const std::string in = (dir / "raw.bin").string();
+        std::ofstream(in, std::ios::binary) << raw;
+        const std::string sr = (dir / "capture.sr").string();
+        const std::string tool = "sigrok-cli -I binary:numchannels=8:samplerate=1000000 -i " + in;
+        ASSERT_EQ(std::system((tool + " -o " + sr + " 2>/dev/null").c_str()), 0);
+        for (const char* output : {"csv", "vcd"})
+            ASSERT_EQ(std::system(("sigrok-cli -i " + sr + " -O " + output + " >" +
+                                   (dir / output).string() + " 2>/dev/null")
+                                      .c_str()),
+                      0);
+        for (const std::filesystem::path& path : {dir / "capture.sr", dir / "csv", dir / "vcd"}) {
+            SCOPED_TRACE(path.filename().string());
+            const TImportResult read = Import(readFile(path));
+            ASSERT_EQ(read.Status, TImportStatus::Converted)
+                << read.Line << read.Entry << ": " << read.Reason;
+            EXPECT_EQ(SamplesOf(read.LogText), Collapsed(dense));
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
