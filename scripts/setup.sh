@@ -6,7 +6,7 @@
 # or pkexec, else says what to run as root.
 set -eu
 PROGRAM_PACKAGES="cmake g++ ninja-build ccache pkg-config
-qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libzip-dev
 fonts-liberation2 fonts-dejavu-core fontconfig"
 # dpkg-shlibdeps works out the .deb's dependencies (scripts/package.sh).
 PACKAGE_PACKAGES="dpkg-dev"

@@ -85,6 +85,10 @@ public:
     bool ConfirmReplacingCutFile(const std::string& fileName);
     void SavedTo(const std::string& fileName);
 
+    // The file the text was converted from (another program's format), empty for a log.
+    // Saving never writes over it.
+    const std::string& ImportSource() const { return FImportSource; }
+
     std::string ClassName() const override { return "TForm1"; }
 
 private:
@@ -97,6 +101,9 @@ private:
     void CoupleChartsToChart1();
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
+    // Another program's file: converted into a new, unsaved text; false for a log, which the
+    // caller loads as it always has. A malformed file raises with nothing changed.
+    bool LoadConverted(const std::string& fileName);
 
     // A bit field changed and the text is as last built: refills only the series whose bit
     // changed (the others already hold what a build would give them); false when a full
@@ -112,6 +119,7 @@ private:
     // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
     std::string FCutFileName;
     int FCutLine = -1;
+    std::string FImportSource;
     std::unique_ptr<TWaveLink> FWaveLink;
 
 public:

@@ -113,7 +113,7 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
     const double time = axis->PixelToValue(x);
     side.Last = side.Last.Covers(time) ? MovedWithinStretch(side.Last, time)
                                        : MeasurePulse(side.Points, time);
-    std::string text = FormatReadout(side.Last, axis->AxisValuesFormat());
+    std::string text = FormatReadout(side.Last, axis->AxisValuesFormat(), FTimeUnit);
     if (ExtraReadout) {
         if (const std::string extra = ExtraReadout(chart, x, y); !extra.empty())
             text += "   " + extra;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "samples/SampleModel.h"
@@ -43,6 +44,9 @@ public:
     void WaveformsRebuilt(const TWaveformBuildResult& build);
     // After an edit the lines no longer match the drawn waves: no marker until a build.
     void TextEdited();
+    // What one step of the times stands for, shown after every time of the readout; empty
+    // for a log, whose times have no unit.
+    void SetTimeUnit(std::string unit) { FTimeUnit = std::move(unit); }
 
     // The caret's line is read from the memo's caret position.
     void CaretMoved();
@@ -81,4 +85,5 @@ private:
     bool FTextEdited = false;
     bool FMarkerShown = false;
     int FMarkerLine = -1;
+    std::string FTimeUnit;
 };

@@ -121,6 +121,7 @@ TEST(VcdRead, HandMadeDumps)
     const auto describe = [](const TVcdConversion& r) {
         switch (r.Status) {
         case TVcdStatus::Malformed:
+        case TVcdStatus::TimeOverflow:
             return "line " + std::to_string(r.Line) + ": " + r.Reason;
         case TVcdStatus::UnknownSignal:
             return "signals: " + r.Reason;

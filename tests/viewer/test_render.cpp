@@ -693,6 +693,13 @@ TEST_F(RenderProgram, ConvertAndCsvWriteTheirFiles)
                                              "#0\n1!\n#4294967296\n0!\n");
     const fs::path log = MakeFile("a.log", "0:0\n10:1e5\n10:3\n");
     const fs::path bad = MakeFile("bad.log", "0:0\n7:80\nnot a sample\n9:0\n");
+    const fs::path csv = MakeFile("scope.txt", "; an analyzer's export\nTime [ms],CLK,CS\n"
+                                               "0.5,0,1\n1.25,1,1\n2,1,0\n");
+    std::ifstream sessionFile(std::string(std::getenv("LOGVIEW_SOURCE_DIR")) +
+                                  "/tests/formats/data/demo.sr",
+                              std::ios::binary);
+    const std::string session{std::istreambuf_iterator<char>(sessionFile), {}};
+    const fs::path cutSession = MakeFile("cut.sr", session.substr(0, session.size() / 2));
     const fs::path out = Dir / "out";
     struct Row
     {
@@ -711,22 +718,32 @@ TEST_F(RenderProgram, ConvertAndCsvWriteTheirFiles)
         {"a dump, the signals named in their order",
          {"--convert=" + out.string(), "--signals", "top.bus[1],top.clk", dump.string()},
          0,
-         "timescale: 100 ps",
+         "VCD, unit: 100 ps",
          "0:1\r\n40:3"},
         {"a signal the dump lacks",
          {"--convert", out.string(), "--signals", "top.bus[2]", dump.string()},
          64,
          "no signal top.bus[2]",
          std::nullopt},
-        {"a time beyond 32 bits",
+        {"a time beyond 32 bits, written ten times coarser and the rounding reported",
          {"--convert", out.string(), cut.string()},
+         0,
+         "1 time rounded to 10 steps",
+         "0:1\r\n429496730:0"},
+        {"an analyzer's CSV in the coarsest unit its times are whole in",
+         {"--convert", out.string(), "--signals", "CS,CLK", csv.string()},
+         0,
+         "CSV, unit: 10 us",
+         "50:1\r\n125:3\r\n200:2"},
+        {"a session cut in half names its fault",
+         {"--convert", out.string(), cutSession.string()},
          2,
-         "cut.vcd:5: time '4294967296' does not fit",
+         "cut.sr: not a whole zip file",
          std::nullopt},
         {"a log is no dump",
          {"--convert", out.string(), log.string()},
          64,
-         "not a VCD",
+         "not a VCD, sigrok session or CSV",
          std::nullopt},
         {"the output is the input",
          {"--convert", dump.string(), dump.string()},
