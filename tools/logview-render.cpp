@@ -503,6 +503,9 @@ int RunConvert(const TRenderOptions& options)
     if (converted.UnknownValues > 0)
         std::fprintf(stderr, "%lld values were x or z (read as 0)\n",
                      static_cast<long long>(converted.UnknownValues));
+    if (converted.SkippedValues > 0)
+        std::fprintf(stderr, "%lld real or string values skipped\n",
+                     static_cast<long long>(converted.SkippedValues));
     try {
         WriteTextFile(options.ConvertPath, {std::string_view(converted.LogText)});
     } catch (const std::exception& e) {
