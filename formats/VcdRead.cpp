@@ -1,5 +1,6 @@
 #include "formats/VcdRead.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -329,9 +330,15 @@ private:
         int64_t next = 0;
         bool rounded = false;
         const bool fits = ScaleDigits(digits, FCoarser, next, rounded);
-        if (FHaveTime && fits && next < FTime)
-            return Fail(line, "time " + std::to_string(next) + " goes back from " +
-                                  std::to_string(FTime));
+        // Compared as written: in a coarser unit a step back within one unit would vanish.
+        const std::string_view value =
+            digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+        if (FHaveTime && (value.size() < FLastDigits.size() ||
+                          (value.size() == FLastDigits.size() && value < FLastDigits)))
+            return Fail(line, "time " + std::string(value.empty() ? "0" : value) +
+                                  " goes back from " +
+                                  std::string(FLastDigits.empty() ? "0" : FLastDigits));
+        FLastDigits = value;
         // A line holds the word as it stands once every change at its time is read.
         if (FHaveTime && (!fits || next != FTime) && !FWriter.Add(FTime, FWord)) return false;
         if (!fits || next > INT32_MAX) return Overflow(line, digits);
@@ -402,6 +409,7 @@ private:
     int FCoarser = 0;
     TLogWriter FWriter{FResult.LogText};
     int64_t FRounded = 0;
+    std::string_view FLastDigits;
     bool FHaveTime = false;
     int64_t FTime = 0;
 };
