@@ -428,6 +428,15 @@ bool ReadFileBytes(const std::string& fileName, size_t limit, std::string& bytes
     if (file == nullptr) return false;
     bytes.clear();
     tooLong = false;
+    // One allocation for a regular file of a known size: the dumps run to gigabytes.
+    struct stat status
+    {
+    };
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<uintmax_t>(status.st_size) <= limit) {
+        bytes.resize(static_cast<size_t>(status.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
     char buffer[1 << 16];
     size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
