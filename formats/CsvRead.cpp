@@ -243,6 +243,8 @@ struct TColumn
     bool Bits = true;
     bool Hex = false;
     int Width = 1;
+    // The largest value of a bus, for the width of a decimal one.
+    uint64_t Max = 0;
 };
 
 // An x or z, or one of those digits in a bus value.
@@ -310,12 +312,9 @@ public:
         }
         if (FHeaderLine == 0) return Fail(number, "no header line");
         if (FColumns.empty()) return Fail(FHeaderLine, "the header names no value column");
-        for (TColumn& column : FColumns) {
+        for (TColumn& column : FColumns)
             if (!column.Bits && !column.Hex)
-                column.Width =
-                    std::max(1, static_cast<int>(std::bit_width(
-                                    FMax[static_cast<size_t>(&column - FColumns.data())])));
-        }
+                column.Width = std::max(1, static_cast<int>(std::bit_width(column.Max)));
         return true;
     }
 
@@ -420,7 +419,6 @@ public:
         result.Loss = RoundingLoss(rounded, result.Unit);
     }
 
-    TImportStatus FailStatus = TImportStatus::Malformed;
     int FailLine = 0;
     std::string FailReason;
 
@@ -480,7 +478,6 @@ private:
             column.Hex = Lower(column.Name).find("hex") != std::string::npos;
             FColumns.push_back(column);
         }
-        FMax.assign(FColumns.size(), 0);
         FUsed.assign(FColumns.size(), 0);
     }
 
@@ -547,12 +544,11 @@ private:
         bool unknown = false;
         if (!ParseBus(field, column.Hex, value, unknown) && !ParseBus(field, true, value, unknown))
             return Fail(number, "bad value " + Quoted(field) + " in column " + Quoted(column.Name));
-        const size_t index = static_cast<size_t>(&column - FColumns.data());
-        FMax[index] = std::max(FMax[index], value);
+        column.Max = std::max(column.Max, value);
         if (column.Hex) {
             const int digits = static_cast<int>(field.size()) - (prefixed ? 2 : 0);
             column.Width = std::min(64, std::max({column.Width, 4 * digits,
-                                                  static_cast<int>(std::bit_width(FMax[index]))}));
+                                                  static_cast<int>(std::bit_width(column.Max))}));
         }
         return true;
     }
@@ -569,7 +565,6 @@ private:
     int64_t FRows = 0;
     TDecimal FLastTime;
     std::vector<TColumn> FColumns;
-    std::vector<uint64_t> FMax;
     std::vector<uint8_t> FUsed;
     std::vector<std::pair<size_t, int>> FTaps;
 };
