@@ -199,6 +199,23 @@ bool ParseDecimal(std::string_view text, char point, TDecimal& value)
     return true;
 }
 
+// -1, 0 or 1 as A is below, at or above B, exactly.
+int Compare(const TDecimal& a, const TDecimal& b)
+{
+    const bool aNegative = a.Negative && !a.Digits.empty();
+    const bool bNegative = b.Negative && !b.Digits.empty();
+    if (aNegative != bNegative) return aNegative ? -1 : 1;
+    const int sign = aNegative ? -1 : 1;
+    if (a.Digits.empty() || b.Digits.empty())
+        return a.Digits.empty() == b.Digits.empty() ? 0 : (a.Digits.empty() ? -sign : sign);
+    // The place of the leading digit first, then the digits themselves.
+    const int64_t aTop = int64_t{a.Exponent} + static_cast<int64_t>(a.Digits.size());
+    const int64_t bTop = int64_t{b.Exponent} + static_cast<int64_t>(b.Digits.size());
+    if (aTop != bTop) return aTop < bTop ? -sign : sign;
+    const int order = a.Digits.compare(b.Digits);
+    return order == 0 ? 0 : (order < 0 ? -sign : sign);
+}
+
 // Decimal * 10^Shift rounded to a whole number; false when it does not fit 63 bits.
 bool WholeOf(const TDecimal& value, int shift, int64_t& whole, bool& rounded)
 {
@@ -226,6 +243,8 @@ struct TColumn
     bool Bits = true;
     bool Hex = false;
     int Width = 1;
+    // The largest value of a bus, for the width of a decimal one.
+    uint64_t Max = 0;
 };
 
 // An x or z, or one of those digits in a bus value.
@@ -293,12 +312,9 @@ public:
         }
         if (FHeaderLine == 0) return Fail(number, "no header line");
         if (FColumns.empty()) return Fail(FHeaderLine, "the header names no value column");
-        for (TColumn& column : FColumns) {
+        for (TColumn& column : FColumns)
             if (!column.Bits && !column.Hex)
-                column.Width =
-                    std::max(1, static_cast<int>(std::bit_width(
-                                    FMax[static_cast<size_t>(&column - FColumns.data())])));
-        }
+                column.Width = std::max(1, static_cast<int>(std::bit_width(column.Max)));
         return true;
     }
 
@@ -359,7 +375,6 @@ public:
         std::vector<uint8_t> unknown(FColumns.size());
         int64_t row = 0;
         int64_t rounded = 0;
-        int64_t previous = 0;
         while (lines.Next(line, number)) {
             if (number <= FHeaderLine || IsComment(line)) continue;
             Split(line, FSeparator, fields);
@@ -378,14 +393,6 @@ public:
             } else {
                 time = DivideRounded(time, coarser, wasRounded);
             }
-            if (row > 1 && time < previous) {
-                result.Status = TImportStatus::Malformed;
-                result.Line = number;
-                result.Reason = "time " + Quoted(fields[0]) + " goes back";
-                result.LogText.clear();
-                return;
-            }
-            previous = time;
             rounded += wasRounded ? 1 : 0;
             for (size_t c = 0; c < FColumns.size(); ++c) {
                 if (!FUsed[c]) continue;
@@ -412,7 +419,6 @@ public:
         result.Loss = RoundingLoss(rounded, result.Unit);
     }
 
-    TImportStatus FailStatus = TImportStatus::Malformed;
     int FailLine = 0;
     std::string FailReason;
 
@@ -472,7 +478,6 @@ private:
             column.Hex = Lower(column.Name).find("hex") != std::string::npos;
             FColumns.push_back(column);
         }
-        FMax.assign(FColumns.size(), 0);
         FUsed.assign(FColumns.size(), 0);
     }
 
@@ -509,6 +514,10 @@ private:
         if (!ParseDecimal(field, FPoint, decimal)) return Fail(number, "bad time " + Quoted(field));
         if (FTimeKind == TTimeKind::Samples && decimal.Exponent < 0)
             return Fail(number, "sample number " + Quoted(field) + " is not whole");
+        // Checked exactly here: once rounded to a coarser unit a step back could vanish.
+        if (FRows > 0 && Compare(decimal, FLastTime) < 0)
+            return Fail(number, "time " + Quoted(field) + " goes back");
+        FLastTime = decimal;
         if (!decimal.Digits.empty())
             FFinest = std::min(FFinest, std::max(decimal.Exponent + FUnitExponent, -1000));
         return true;
@@ -535,12 +544,11 @@ private:
         bool unknown = false;
         if (!ParseBus(field, column.Hex, value, unknown) && !ParseBus(field, true, value, unknown))
             return Fail(number, "bad value " + Quoted(field) + " in column " + Quoted(column.Name));
-        const size_t index = static_cast<size_t>(&column - FColumns.data());
-        FMax[index] = std::max(FMax[index], value);
+        column.Max = std::max(column.Max, value);
         if (column.Hex) {
             const int digits = static_cast<int>(field.size()) - (prefixed ? 2 : 0);
             column.Width = std::min(64, std::max({column.Width, 4 * digits,
-                                                  static_cast<int>(std::bit_width(FMax[index]))}));
+                                                  static_cast<int>(std::bit_width(column.Max))}));
         }
         return true;
     }
@@ -555,8 +563,8 @@ private:
     // The finest power of ten seconds any time needs to be whole.
     int FFinest = CoarsestExponent;
     int64_t FRows = 0;
+    TDecimal FLastTime;
     std::vector<TColumn> FColumns;
-    std::vector<uint64_t> FMax;
     std::vector<uint8_t> FUsed;
     std::vector<std::pair<size_t, int>> FTaps;
 };

@@ -76,6 +76,7 @@ TImportResult ImportVcd(std::string_view bytes, const std::vector<std::string>& 
     result.Unit = std::move(converted.Timescale);
     result.Loss = std::move(converted.Loss);
     result.UnknownValues = converted.UnknownValues;
+    result.SkippedValues = converted.SkippedValues;
     result.Signals = std::move(converted.Signals);
     return result;
 }

@@ -160,6 +160,10 @@ bool ReadMetadata(zip_t* zip, TSession& session, TFault& fault)
         fault = {entry, "no [device 1] section"};
         return false;
     }
+    // A session that names none of its probes still holds them: they get their numbers.
+    if (session.Probes.empty())
+        for (int p = 1; p <= session.TotalProbes && size_t(p) <= session.UnitSize * 8; ++p)
+            session.Probes[p] = "probe" + std::to_string(p);
     for (const auto& [number, name] : session.Probes)
         if (size_t(number) > session.UnitSize * 8) {
             fault = {entry, "probe" + std::to_string(number) + " lies beyond a sample of " +

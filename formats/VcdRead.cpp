@@ -1,5 +1,7 @@
 #include "formats/VcdRead.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -110,7 +112,7 @@ class TReader
 {
 public:
     TReader(std::string_view text, const std::vector<std::string>& signals, int coarser)
-        : FTokens(text), FChosen(signals), FCoarser(coarser)
+        : FTokens(text), FChosen(signals), FCoarser(coarser), FTextSize(text.size())
     {
     }
 
@@ -297,14 +299,19 @@ private:
     // with 0, or with x or z when it starts with one.
     bool Apply(int line, std::string_view value, std::string_view code)
     {
-        const auto it = FCodes.find(code);
-        if (it == FCodes.end()) return Fail(line, "unknown identifier code " + Quoted(code));
+        TCode* found =
+            code.size() == 1 ? FShortCodes[static_cast<unsigned char>(code[0])] : nullptr;
+        if (found == nullptr) {
+            const auto it = FCodes.find(code);
+            if (it == FCodes.end()) return Fail(line, "unknown identifier code " + Quoted(code));
+            found = &it->second;
+        }
         for (const char c : value)
             if (c != '0' && c != '1' && c != 'x' && c != 'X' && c != 'z' && c != 'Z')
                 return Fail(line, "bad value " + Quoted(value) + " for " + Quoted(code));
         if (value.empty()) return Fail(line, "empty value for " + Quoted(code));
         const char fill = value.front() == '1' ? '0' : value.front();
-        for (const TTap& tap : it->second.Taps) {
+        for (const TTap& tap : found->Taps) {
             const size_t p = static_cast<size_t>(tap.Position);
             const char c = p < value.size() ? value[value.size() - 1 - p] : fill;
             const uint32_t mask = uint32_t{1} << tap.Bit;
@@ -329,9 +336,15 @@ private:
         int64_t next = 0;
         bool rounded = false;
         const bool fits = ScaleDigits(digits, FCoarser, next, rounded);
-        if (FHaveTime && fits && next < FTime)
-            return Fail(line, "time " + std::to_string(next) + " goes back from " +
-                                  std::to_string(FTime));
+        // Compared as written: in a coarser unit a step back within one unit would vanish.
+        const std::string_view value =
+            digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+        if (FHaveTime && (value.size() < FLastDigits.size() ||
+                          (value.size() == FLastDigits.size() && value < FLastDigits)))
+            return Fail(line, "time " + std::string(value.empty() ? "0" : value) +
+                                  " goes back from " +
+                                  std::string(FLastDigits.empty() ? "0" : FLastDigits));
+        FLastDigits = value;
         // A line holds the word as it stands once every change at its time is read.
         if (FHaveTime && (!fits || next != FTime) && !FWriter.Add(FTime, FWord)) return false;
         if (!fits || next > INT32_MAX) return Overflow(line, digits);
@@ -343,6 +356,12 @@ private:
 
     bool ReadChanges()
     {
+        // Most dumps name their signals by one character: those are found without hashing.
+        for (auto& [code, entry] : FCodes)
+            if (code.size() == 1) FShortCodes[static_cast<unsigned char>(code[0])] = &entry;
+        // A log line is no longer than the changes it comes from; pages never written are
+        // never taken.
+        FResult.LogText.reserve(FTextSize);
         std::string_view token;
         int line = 0;
         std::vector<std::string_view> words;
@@ -350,13 +369,15 @@ private:
             const char kind = token.front();
             if (kind == '#') {
                 if (!ReadTime(line, token.substr(1))) return false;
-            } else if (token == "$dumpvars" || token == "$dumpall" || token == "$dumpon" ||
-                       token == "$dumpoff" || token == "$end") {
-                // Their changes are read as any other; a dump turned off lists its values as x.
-            } else if (token == "$comment") {
-                if (!ReadSection(token, line, words)) return false;
             } else if (kind == '$') {
-                return Fail(line, "unexpected " + Quoted(token) + " after $enddefinitions");
+                if (token == "$comment") {
+                    if (!ReadSection(token, line, words)) return false;
+                } else if (token != "$dumpvars" && token != "$dumpall" && token != "$dumpon" &&
+                           token != "$dumpoff" && token != "$end") {
+                    return Fail(line, "unexpected " + Quoted(token) + " after $enddefinitions");
+                }
+                // The dump sections' changes are read as any other; a dump turned off lists
+                // its values as x.
             } else if (kind == 'b' || kind == 'B' || kind == 'r' || kind == 'R' || kind == 's' ||
                        kind == 'S') {
                 std::string_view code;
@@ -398,10 +419,13 @@ private:
         }
     };
     std::unordered_map<std::string, TCode, TCodeHash, std::equal_to<>> FCodes;
+    std::array<TCode*, 256> FShortCodes{};
     uint32_t FWord = 0;
     int FCoarser = 0;
+    size_t FTextSize = 0;
     TLogWriter FWriter{FResult.LogText};
     int64_t FRounded = 0;
+    std::string_view FLastDigits;
     bool FHaveTime = false;
     int64_t FTime = 0;
 };

@@ -446,6 +446,15 @@ bool ReadFileBytes(const std::string& fileName, size_t limit, std::string& bytes
     if (file == nullptr) return false;
     bytes.clear();
     tooLong = false;
+    // One allocation for a regular file of a known size: the dumps run to gigabytes.
+    struct stat status
+    {
+    };
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<uintmax_t>(status.st_size) <= limit) {
+        bytes.resize(static_cast<size_t>(status.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
     char buffer[1 << 16];
     size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
@@ -521,6 +530,9 @@ int RunConvert(const TRenderOptions& options)
     if (converted.UnknownValues > 0)
         std::fprintf(stderr, "%lld values were x or z (read as 0)\n",
                      static_cast<long long>(converted.UnknownValues));
+    if (converted.SkippedValues > 0)
+        std::fprintf(stderr, "%lld real or string values skipped\n",
+                     static_cast<long long>(converted.SkippedValues));
     try {
         WriteTextFile(options.ConvertPath, {std::string_view(converted.LogText)});
     } catch (const std::exception& e) {

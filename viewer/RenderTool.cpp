@@ -25,8 +25,10 @@ const char* const RenderUsage =
     "                word:PATTERN (0, 1 and x from the highest bit given down to bit 0)\n"
     "                gap:longer=T\n"
     "         prints N LINE START END a match; exit 0 found, 3 nothing found\n"
-    "       logview-render --convert OUT.log [--signals NAME,NAME,...] DUMP.vcd\n"
-    "         NAME: scope.sub.signal, or scope.vector[3] for a vector's bit\n"
+    "       logview-render --convert OUT.log [--signals NAME,NAME,...] FILE\n"
+    "         FILE: a VCD, a sigrok session or a CSV, known by its content\n"
+    "         NAME: scope.sub.signal, or scope.vector[3] for a vector's bit (VCD);\n"
+    "               a probe's name (session); a column's name, or bus[3] (CSV)\n"
     "       logview-render --csv OUT.csv FILE";
 
 namespace {
