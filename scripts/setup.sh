@@ -14,7 +14,7 @@ PACKAGE_PACKAGES="dpkg-dev"
 # libFuzzer build (scripts/fuzz.sh), the end-to-end run under Xvfb and the format check.
 TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
 $PACKAGE_PACKAGES lintian desktop-file-utils appstream
-gtkwave
+gtkwave sigrok-cli
 clang libclang-rt-14-dev xvfb xdotool x11-apps xclip
 clang-format"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.
