@@ -321,7 +321,9 @@ while [ $y -le 225 ]; do
 done
 [ -n "$CHANGED" ] || fail "no decoded boxes were drawn (the upper chart looks the same)"
 for y in $CHANGED; do
-  [ "$y" -ge 55 ] && [ "$y" -lt 92 ] || fail "decoding changed chart rows outside the band:$CHANGED"
+  if [ "$y" -lt 55 ] || [ "$y" -ge 92 ]; then
+    fail "decoding changed chart rows outside the band:$CHANGED"
+  fi
 done
 # "Decoded items..." is the menu's sixth item; its window moved below the main one.
 at "$W" 560 150
