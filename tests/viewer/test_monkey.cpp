@@ -244,7 +244,8 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
     int itemJumps = 0;
     int rowClicks = 0;
     int refusals = 0;
-    std::mt19937 random(20240611);
+    std::mt19937 random(std::getenv("MONKEY_SEED") ? std::atoi(std::getenv("MONKEY_SEED"))
+                                                   : 20240611);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const std::string typed = "0123456789abcdefx$:-: ";
 #ifdef __SANITIZE_ADDRESS__
@@ -340,10 +341,11 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
             const long item = Form1->Decoding()->ItemAt(c, bx, by);
             SimDoubleClick(chart, mbLeft, 0, bx, by);
             SimMouseUp(chart, mbLeft, 0, bx, by);
-            if (item >= 0) {
+            const int line =
+                item < 0 ? -1 : Form1->Decoding()->LineOfItem(c, static_cast<size_t>(item));
+            if (item >= 0 && line < Form1->Memo1->Lines()->Count()) {
                 ++itemJumps;
-                ASSERT_EQ(static_cast<int>(Form1->Memo1->CaretPos().Line),
-                          Form1->Decoding()->LineOfItem(c, static_cast<size_t>(item)))
+                ASSERT_EQ(static_cast<int>(Form1->Memo1->CaretPos().Line), line)
                     << Form1->Decoding()->Decoder(c)->SetupText << " item " << item;
             }
             break;
@@ -362,7 +364,9 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
             const int line =
                 listChart < 0 ? -1
                               : Form1->Decoding()->LineOfItem(listChart, static_cast<size_t>(row));
-            if (line >= 0) {
+            // A failed load empties the text but keeps what was built: a line that is gone can
+            // take no caret.
+            if (line >= 0 && line < Form1->Memo1->Lines()->Count()) {
                 ++rowClicks;
                 ASSERT_EQ(static_cast<int>(Form1->Memo1->CaretPos().Line), line);
             }
