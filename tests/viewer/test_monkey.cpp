@@ -242,6 +242,7 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
     // How often the decoders' checks had something to check: the mix must reach them.
     int decodedSteps = 0;
     int itemJumps = 0;
+    int readouts = 0;
     int rowClicks = 0;
     int refusals = 0;
     std::mt19937 random(20240611);
@@ -336,6 +337,13 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
                 aimed = true;
             }
             SimMouseMove(chart, 0, bx, by);
+            // The item under the pointer is in the readout.
+            const std::string readout = Form1->Decoding()->ReadoutAt(c, bx, by);
+            if (!readout.empty()) {
+                ++readouts;
+                ASSERT_NE(chart->OverlayText().find(readout), std::string::npos)
+                    << chart->OverlayText();
+            }
             if (!aimed && pick(2) == 0) break;
             const long item = Form1->Decoding()->ItemAt(c, bx, by);
             SimDoubleClick(chart, mbLeft, 0, bx, by);
@@ -413,6 +421,7 @@ TEST(Monkey, RandomActionsKeepTheChartsCoupledAndRaiseNothingUnexpected)
     }
     EXPECT_GT(decodedSteps, actions / 10);
     EXPECT_GT(itemJumps, 0);
+    EXPECT_GT(readouts, 0);
     EXPECT_GT(rowClicks, 0);
     EXPECT_GT(refusals, 0);
     DataModified = 0;
