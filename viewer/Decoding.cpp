@@ -395,7 +395,30 @@ int TWindowDecoding::LineOfItem(int chart, size_t item) const
 {
     const TChartDecoder* decoder = Decoder(chart);
     if (decoder == nullptr || item >= decoder->Items.Size()) return -1;
-    return FSamples->Last().FirstLineAtTime(decoder->Items[item].Start, FUsable);
+    const TSampleModel& model = FSamples->Last();
+    const double start = decoder->Items[item].Start;
+    if (const int line = model.FirstLineAtTime(start, FUsable); line >= 0) return line;
+    // An item can start where no line is (an error bit at the level before it): the line in
+    // force then, the last sample before it, the last in line order among equal times.
+    const int samples = std::min(FUsable, model.SampleCount());
+    int before = -1;
+    if (samples <= model.AscendingSamples()) {
+        int lo = 0;
+        int hi = samples;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (model.Time(mid) < start)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        before = lo - 1;
+    } else {
+        for (int s = 0; s < samples; ++s)
+            if (model.Time(s) < start && (before < 0 || model.Time(s) >= model.Time(before)))
+                before = s;
+    }
+    return model.LineOfSample(before);
 }
 
 bool TWindowDecoding::JumpToItem(int chart, int x, int y)

@@ -88,7 +88,8 @@ public:
     long ItemAt(int chart, int x, int y) const;
     // What the readout adds for the pointer at (X, Y): the item under it, or "".
     std::string ReadoutAt(int chart, int x, int y) const;
-    // The line of the log where an item starts; -1 when none is built.
+    // The line of the log where an item starts (the first at its time, else the one in force
+    // then); -1 when none is built.
     int LineOfItem(int chart, size_t item) const;
     // A double-click: the caret on the line where the item under (X, Y) starts; false when
     // no item is there.

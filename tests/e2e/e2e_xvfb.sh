@@ -5,8 +5,10 @@
 # file name into the save dialog, and compare the saved bytes. Then, on a 3000-line log:
 # select all, type, undo and save (bytes compared); End; a triple-click copied; a
 # middle-click pasting the primary selection; a line dragged to move it, and undone. Then a
-# dump opened through its signal list and saved under the proposed name. Uses build/logview
-# and build/logview-render; skips when Xvfb cannot start.
+# dump opened through its signal list and saved under the proposed name. Then a UART decoder
+# set from the upper chart's menu and dialog, its boxes seen in the band, and a row of its
+# list window putting the caret on the item's line. Uses build/logview and
+# build/logview-render; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
@@ -239,4 +241,110 @@ sleep 0.5
 cmp "$WORK/expected.log" "$WORK/capture.log" || fail "the saved import differs from --convert"
 cmp "$WORK/capture.before" "$WORK/capture.vcd" || fail "the source changed"
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
-echo "e2e: 3 passed, 0 failed"
+kill "$APID" 2>/dev/null || true
+wait "$APID" 2>/dev/null || true
+APID=""
+
+# Decoders: "Hi!" as 8N1 frames on bit 0, 100 units a bit, from 1000 and one every 1200, a
+# line at every bit boundary (line 1 is the first start bit).
+# Waits for another visible window of the program than $1 (a menu has no WM_NAME to search).
+popup() {
+  i=0
+  while [ $i -lt 100 ]; do
+    for w in $(xdotool search --onlyvisible --classname '^logview$' 2>/dev/null); do
+      [ "$w" = "$1" ] || { echo "$w"; return 0; }
+    done
+    i=$((i + 1))
+    sleep 0.1
+  done
+  return 1
+}
+UART="$WORK/uart.log"
+{
+  printf '0:1\r\n'
+  t=1000
+  for c in 72 105 33; do
+    k=0
+    while [ $k -lt 10 ]; do
+      if [ $k -eq 0 ]; then l=0; elif [ $k -eq 9 ]; then l=1; else l=$(((c >> (k - 1)) & 1)); fi
+      printf '%d:%d\r\n' $((t + 100 * k)) $l
+      k=$((k + 1))
+    done
+    t=$((t + 1200))
+  done
+  printf '%d:1\r\n' $t
+} >"$UART"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK" "$PROGRAM" "$UART" >"$WORK/app.log" 2>&1 &
+APID=$!
+W=$(window "uart.log") || true
+[ -n "$W" ] || fail "the window did not appear for uart.log"
+sleep 1
+# The caret on the last line first, so that the list's row has somewhere to move it from.
+at "$W" 50 200
+xdotool click 1
+xdotool key ctrl+End Up
+at "$W" 500 20
+xwd -silent -id "$W" >"$WORK/plain.xwd"
+# A right click without movement on the upper chart: its menu, whose first item is "Decode
+# UART..."; the dialog's "bit" field (the third) typed into, Enter for OK.
+at "$W" 560 150
+xdotool click 3
+M=$(popup "$W") || true
+[ -n "$M" ] || fail "no menu on a right click of the chart"
+xdotool key Down Return
+D=$(window "^Decode UART$") || true
+[ -n "$D" ] || fail "no settings dialog for \"Decode UART...\""
+at "$D" 120 78
+xdotool click 1
+xdotool type --delay 20 "100"
+xdotool key Return
+i=0
+while xdotool search --onlyvisible --name "^Decode UART$" >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -le 50 ] || fail "the settings dialog did not close on Enter"
+  sleep 0.1
+done
+at "$W" 500 20
+xwd -silent -id "$W" >"$WORK/decoded.xwd"
+# Rows of the upper chart (window rows 42 to 225, the plot's columns) that differ: the boxes
+# must be there, and only in the band at the top of the plot, above the high level (row 92).
+be32() { od -An -tu1 -j "$2" -N4 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }'; }
+row() {
+  tail -c +$(($(be32 "$1" 0) + $(be32 "$1" 76) * 12 + $2 * $(be32 "$1" 48) + 160 * 4 + 1)) "$1" |
+    head -c $((820 * 4)) | cksum
+}
+CHANGED=""
+y=42
+while [ $y -le 225 ]; do
+  [ "$(row "$WORK/plain.xwd" $y)" = "$(row "$WORK/decoded.xwd" $y)" ] || CHANGED="$CHANGED $y"
+  y=$((y + 1))
+done
+[ -n "$CHANGED" ] || fail "no decoded boxes were drawn (the upper chart looks the same)"
+for y in $CHANGED; do
+  if [ "$y" -lt 55 ] || [ "$y" -ge 92 ]; then
+    fail "decoding changed chart rows outside the band:$CHANGED"
+  fi
+done
+# "Decoded items..." is the menu's sixth item; its window moved below the main one.
+at "$W" 560 150
+xdotool click 3
+M=$(popup "$W") || true
+[ -n "$M" ] || fail "no menu on the second right click"
+xdotool key Down Down Down Down Down Down Return
+L=$(window "^Decoded items$") || true
+[ -n "$L" ] || fail "no list window for \"Decoded items...\""
+xdotool windowmove "$L" 0 724
+sleep 0.5
+# Its first row (1000..2000, 'H') clicked: the caret on line 1, "1000:0". A click on the main
+# window's empty toolbar brings the keys back to the text view without moving its caret.
+at "$L" 30 64
+xdotool click 1
+sleep 0.3
+at "$W" 500 20
+xdotool click 1
+xdotool key Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "1000:0" ] ||
+  fail "a row's click left the caret on \"$(xclip -o -selection clipboard)\", not 1000:0"
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+echo "e2e: 4 passed, 0 failed"

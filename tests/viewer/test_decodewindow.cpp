@@ -234,3 +234,54 @@ TEST_F(DecodeWindow, ListRowClickCentresBothChartsFindsAndSavesAsTheTool)
                            "1\t340\t440\tdata\t21\t!\n");
     std::filesystem::remove(file);
 }
+
+// An error item may start where the log has no line (a parity bit at the level before it): the
+// double-click and the list's row put the caret on the line in force at its start, not on the
+// nearest edge's line or nowhere. In time order and with the lines reversed.
+TEST_F(DecodeWindow, AnItemStartingBetweenLinesGoesToTheLineInForce)
+{
+    struct TCase
+    {
+        const char* Name;
+        const char* Log;
+        int Expected;
+    };
+    // A zero byte with odd parity: the parity bit 190..200 is low, as the data before it.
+    const TCase cases[] = {{"ascending", "0:1\r\n100:0\r\n200:1\r\n300:1\r\n", 1},
+                           {"reversed", "300:1\r\n200:1\r\n100:0\r\n0:1\r\n", 2}};
+    TChart* chart = Form1->Chart1;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Form1->Memo1->SetText(c.Log);
+        Form1->Button2->Click();
+        std::string error;
+        ASSERT_TRUE(Form1->Decoding()->SetDecoder(0, "uart:rx=0,bit=10,parity=odd", "1 ns", error))
+            << error;
+        Settle();
+        const TDecodedItems& items = Form1->Decoding()->Decoder(0)->Items;
+        ASSERT_EQ(items.Size(), 2u);
+        ASSERT_EQ(items[1].Field, TDecodeField::ParityError);
+
+        // Nearer the stop bit's edge than the line in force.
+        const int x = chart->BottomAxis()->ValueToPixel(198);
+        Form1->Memo1->SetCaretPos(TTextPos{3, 0});
+        SimDoubleClick(chart, mbLeft, 0, x, BandY(chart));
+        SimMouseUp(chart, mbLeft, 0, x, BandY(chart));
+        Settle();
+        EXPECT_EQ(CaretLine(), c.Expected);
+
+        Form1->Memo1->SetCaretPos(TTextPos{3, 0});
+        Dialogs.MenuAnswers = {"Decoded items..."};
+        RightClick(chart);
+        TDecodedListForm* list = Form1->Decoding()->ListForm();
+        ASSERT_NE(list, nullptr);
+        Settle();
+        FlushPaints(list);
+        const TRect row = ListViewRowRect(list->List, 1);
+        ASSERT_FALSE(row.IsEmpty());
+        SimMouseDown(list->List, mbLeft, 0, row.Left + 5, (row.Top + row.Bottom) / 2);
+        SimMouseUp(list->List, mbLeft, 0, row.Left + 5, (row.Top + row.Bottom) / 2);
+        Settle();
+        EXPECT_EQ(CaretLine(), c.Expected);
+    }
+}
