@@ -437,7 +437,18 @@ bool LooksLikeVcd(std::string_view text)
     size_t at = 0;
     while (at < text.size() && IsBlank(text[at]))
         ++at;
-    return at < text.size() && text[at] == '$';
+    size_t end = at;
+    while (end < text.size() && !IsBlank(text[end]))
+        ++end;
+    // A keyword, not just a "$": a saved log whose first line is a bad one starting with "$"
+    // must still open as the log it is.
+    static constexpr std::string_view Keywords[] = {
+        "$date",    "$version",        "$timescale", "$scope",   "$upscope", "$var",
+        "$comment", "$enddefinitions", "$dumpvars",  "$dumpall", "$dumpon",  "$dumpoff"};
+    const std::string_view first = text.substr(at, end - at);
+    for (const std::string_view keyword : Keywords)
+        if (first == keyword) return true;
+    return false;
 }
 
 TVcdConversion ReadVcd(std::string_view text, const std::vector<std::string>& signals, int coarser)

@@ -42,8 +42,8 @@ struct TVcdConversion
     std::vector<std::string> Signals;
 };
 
-// Whether the text's first non-blank token starts with "$", as every dump's does and no
-// log line's can.
+// Whether the text's first non-blank token is one of the keywords a dump starts with
+// ("$date", "$timescale", "$scope", ...).
 bool LooksLikeVcd(std::string_view text);
 
 // Reads a whole dump. Signals names the bits 0, 1, ... in order: a one-bit signal by its

@@ -210,4 +210,7 @@ TEST(VcdRead, ADumpIsKnownByItsFirstToken)
     EXPECT_FALSE(LooksLikeVcd("150:1f\r\n"));
     EXPECT_FALSE(LooksLikeVcd("  \n"));
     EXPECT_FALSE(LooksLikeVcd("#0\n$end"));
+    // A log whose first line is a bad one starting with "$" is still a log.
+    EXPECT_FALSE(LooksLikeVcd("$x:1\r\n10:2\r\n"));
+    EXPECT_FALSE(LooksLikeVcd("$datex 1\n"));
 }
