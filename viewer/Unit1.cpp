@@ -197,6 +197,8 @@ void TForm1::BuildLayout()
     for (const TWaveView& view : WaveViews())
         charts.push_back({view.Chart, view.Series});
     FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
+    FFindMeasure = std::make_unique<TFindMeasure>(Memo1, FTextSamples.get(), FWaveLink.get(),
+                                                  std::vector<TChart*>{Chart1, Chart2});
 }
 
 std::vector<TWaveView> TForm1::WaveViews() const
@@ -294,6 +296,8 @@ void TForm1::FormShortCut(TObject*, TShortCut shortCut, bool& handled)
     } else if (shortCut == ShortCut(VK_F5, 0) && Button2->Visible()) {
         handled = true;
         Button2->Click();
+    } else if (FFindMeasure && FFindMeasure->ShortCut(shortCut)) {
+        handled = true;
     }
 }
 
@@ -355,6 +359,7 @@ bool TForm1::RebuildChangedBits()
 void TForm1::Built()
 {
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
+    if (FFindMeasure) FFindMeasure->WaveformsRebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.
     const bool everyBit = std::all_of(FLastBuild.Bits.begin(), FLastBuild.Bits.end(),

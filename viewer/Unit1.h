@@ -13,6 +13,7 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/FindMeasure.h"
 #include "viewer/TextSamples.h"
 #include "viewer/WaveLink.h"
 #include "viewer/Waveform.h"
@@ -110,9 +111,15 @@ private:
     int FCutLine = -1;
     std::unique_ptr<TWaveLink> FWaveLink;
 
+    // Declared after the link: it wraps the link's chart events and goes first.
+    std::unique_ptr<TFindMeasure> FFindMeasure;
+
 public:
     // The readout, marker and double-click jump between Memo1 and the charts.
     TWaveLink* WaveLink() const { return FWaveLink.get(); }
+    // Markers A and B, the find bar's queries, Ctrl+G and the edge keys; the chart menu's
+    // "Marker A here", "Marker B here" and "Clear markers" call it.
+    TFindMeasure* FindMeasure() const { return FFindMeasure.get(); }
 };
 
 extern TForm1* Form1;

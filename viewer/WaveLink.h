@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "samples/SampleModel.h"
@@ -51,6 +52,17 @@ public:
     // pixel column X; false when there is no edge or no such line.
     bool JumpToNearestEdge(int chart, int x);
 
+    // A text the chart's title line shows whenever the pointer's readout does not (the
+    // markers' measurement); while it is set it also takes the pointer's place.
+    void SetStandingText(int chart, const std::string& text);
+    // The chart under the pointer, -1 when none.
+    int PointerChart() const { return FPointerChart; }
+    // What the last build drew: chart Chart's points, the samples' drawing order (empty
+    // when their times ascend) and the lines built.
+    const TBitPoints& Points(int chart) const { return FSides[chart].Points; }
+    const std::vector<int>& TimeOrder() const { return FTimeOrder; }
+    int BuiltLines() const { return FBuiltLines; }
+
 private:
     struct TSide
     {
@@ -59,6 +71,7 @@ private:
         TBitPoints Points;
         // The stretch last measured, reused while the pointer stays in it.
         TPulseReadout Last;
+        std::string Standing;
     };
 
     void ShowMarker(bool visible, double time);
@@ -72,4 +85,5 @@ private:
     bool FTextEdited = false;
     bool FMarkerShown = false;
     int FMarkerLine = -1;
+    int FPointerChart = -1;
 };
