@@ -30,31 +30,34 @@ TSpanStats MeasureSpan(const TSampleModel& model, int samples, const std::vector
     // Before the first sample nothing is known, so no time counts there.
     int current = first > 0 ? level(first - 1) : -1;
     double at = lo;
-    bool hasEdge = false;
     double lastEdge = 0;
+    bool hasEdge = false;
+    double shortest = 0;
+    double longest = 0;
     int p = first;
-    for (; p < n && time(p) <= hi; ++p) {
+    for (; p < n; ++p) {
         const double t = time(p);
+        if (t > hi) break;
         if (current == 1) stats.HighTime += t - at;
         at = t;
         const int now = level(p);
-        if (p > 0 && now != level(p - 1)) {
+        // The first sample makes no edge: nothing was before it.
+        if (now != current && current >= 0) {
             ++stats.Edges;
             if (hasEdge) {
                 const double width = t - lastEdge;
-                if (level(p - 1) == 1)
-                    ++stats.HighPulses;
-                else
-                    ++stats.LowPulses;
-                const bool firstPulse = stats.HighPulses + stats.LowPulses == 1;
-                stats.Shortest = firstPulse ? width : std::min(stats.Shortest, width);
-                stats.Longest = firstPulse ? width : std::max(stats.Longest, width);
+                ++(current == 1 ? stats.HighPulses : stats.LowPulses);
+                shortest =
+                    stats.HighPulses + stats.LowPulses == 1 ? width : std::min(shortest, width);
+                longest = std::max(longest, width);
             }
             hasEdge = true;
             lastEdge = t;
         }
         current = now;
     }
+    stats.Shortest = shortest;
+    stats.Longest = longest;
     // The last level holds to Hi only when a later sample shows it still held there.
     if (current == 1 && p < n) stats.HighTime += hi - at;
     return stats;
