@@ -293,6 +293,13 @@ private:
     std::unique_ptr<TChartWall> FBottomWall;
     TAxesSnapshot FAxesSnapshot;
     bool FHasAxesSnapshot = false;
+    // A pan-button press that may still become the menu click.
+    struct
+    {
+        bool Armed = false;
+        int X = 0;
+        int Y = 0;
+    } FContextPress;
     std::string FOverlayText;
     bool FMarkerVisible = false;
     double FMarkerValue = 0;

@@ -71,6 +71,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 {
     TCustomAxisPanel::MouseDown(button, shift, x, y);
     if (ZoomRecord().Active || PanningRecord().Active) return;
+    FContextPress.Armed = false;
     if (ClickHandled()) {
         SetClickHandled(false);
         return;
@@ -123,8 +124,10 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int 
     // The legend is never drawn by this engine, so it has no area to be pressed on.
 
     if (!handled && !dragReached && OnClickBackground)
-        RaiseClick([&] { OnClickBackground(this, button, shift, x, y); });
+        handled = RaiseClick([&] { OnClickBackground(this, button, shift, x, y); });
     SetClickHandled(false);
+    // The menu waits for the release: only then is it known that no pan was meant.
+    if (button == PanButton && !handled) FContextPress = {true, x, y};
 }
 
 void TCustomChart::StartDrag(TMouseButton button, TShiftState shift, int x, int y)
@@ -143,6 +146,9 @@ void TCustomChart::StartDrag(TMouseButton button, TShiftState shift, int x, int 
 void TCustomChart::MouseMove(TShiftState shift, int x, int y)
 {
     TCustomAxisPanel::MouseMove(shift, x, y);
+    // Any movement, even one back to the press point, is a pan gesture and no menu click.
+    if (FContextPress.Armed && (x != FContextPress.X || y != FContextPress.Y))
+        FContextPress.Armed = false;
     TZoomPanningRecord& zoom = ZoomRecord();
     if (zoom.Active) {
         if (x == zoom.X1 && y == zoom.Y1) return;
@@ -213,6 +219,13 @@ void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     TCustomAxisPanel::MouseUp(button, shift, x, y);
     // Any release ends a pan; a pan and a zoom drag are never both on.
     PanningRecord().Active = false;
+    const bool contextClick =
+        FContextPress.Armed && button == PanButton && x == FContextPress.X && y == FContextPress.Y;
+    FContextPress.Armed = false;
+    if (contextClick) {
+        if (OnContextPopup) OnContextPopup(this, button, shift, x, y);
+        return;
+    }
     TZoomPanningRecord& zoom = ZoomRecord();
     if (!zoom.Active || button != ZoomButton) return;
     zoom.Active = false;
@@ -241,6 +254,7 @@ void TCustomChart::MouseLeave()
     SetCursor(SavedCursor());
     // A zoom drag goes on: its rectangle may leave the window.
     PanningRecord().Active = false;
+    FContextPress.Armed = false;
 }
 
 bool TCustomChart::DoMouseWheelDown(TShiftState shift, TPoint mousePos)

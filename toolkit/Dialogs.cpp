@@ -161,6 +161,16 @@ public:
 
     void Information(const TMessageBoxRequest& request) override { Show(request); }
     void Error(const TMessageBoxRequest& request) override { Show(request); }
+    bool ExecuteFieldsDialog(const TFieldsDialogRequest& request,
+                             std::vector<std::string>& values) override
+    {
+        return RunFieldsDialog(request, values);
+    }
+    int ChooseMenuItem(const TMenuRequest& request) override { return RunMenu(request); }
+    bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen) override
+    {
+        return RunPickList(request, chosen);
+    }
 
 private:
     static void Show(const TMessageBoxRequest& request)

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "toolkit/CodePage_p.h"
+#include "toolkit/ComCtrls_p.h"
 #include "toolkit/Controls_p.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Forms_p.h"
@@ -396,4 +397,29 @@ bool TRecordingDialogProvider::ExecutePickList(const TPickListRequest& request,
     if (answer.size() == 1 && answer[0] == -1) return false;
     chosen = std::move(answer);
     return true;
+}
+
+namespace {
+
+TRect FromQRect(const QRect& r)
+{
+    return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+} // namespace
+
+TRect ListViewRowRect(const TListView* list, int row)
+{
+    auto* view = static_cast<TListViewBridge*>(ControlWidget(list));
+    QAbstractItemModel* model = view->model();
+    if (row < 0 || row >= model->rowCount() || model->columnCount() == 0) return TRect{};
+    const QRect first = view->visualRect(model->index(row, 0));
+    const QRect last = view->visualRect(model->index(row, model->columnCount() - 1));
+    return FromQRect(first.united(last));
+}
+
+TRect ListViewRowsArea(const TListView* list)
+{
+    auto* view = static_cast<TListViewBridge*>(ControlWidget(list));
+    return FromQRect(view->viewport()->rect());
 }

@@ -67,6 +67,12 @@ bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, 
 // 0xFFFFFFFF outside the image.
 uint32_t ControlPixel(const TControl* control, int x, int y);
 
+class TListView;
+// Where a list's row is, in the coordinates its mouse events use (the rows' area below the
+// header), as the list now scrolls; a row out of view lies outside ListViewRowsArea.
+TRect ListViewRowRect(const TListView* list, int row);
+TRect ListViewRowsArea(const TListView* list);
+
 // Answers dialogs from queues and records every request. Install it with
 // SetDialogProvider; an empty queue answers "cancelled"/mrNo.
 class TRecordingDialogProvider : public TDialogProvider

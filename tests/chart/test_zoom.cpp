@@ -543,3 +543,164 @@ TEST_F(ZoomChart, InvertedAxisZoomsToAnOrderedRange)
 }
 
 } // namespace
+
+TEST_F(ZoomChart, RightClickWithoutMovingAsksForTheMenuAndPansNothing)
+{
+    struct Popup
+    {
+        TMouseButton button;
+        int x, y;
+    };
+    std::vector<Popup> popups;
+    Chart.OnContextPopup = [&](TCustomChart* sender, TMouseButton button, TShiftState, int x,
+                               int y) {
+        EXPECT_EQ(sender, &Chart);
+        // The pan is over when the menu shows.
+        EXPECT_FALSE(Chart.PanningRecord().Active);
+        popups.push_back({button, x, y});
+    };
+    struct Step
+    {
+        enum { Down, Move, Up, Leave } kind;
+        TMouseButton button;
+        int x, y;
+    };
+    struct Row
+    {
+        const char* name;
+        TPanningMode mode;
+        std::vector<Step> steps;
+        bool popup;
+        bool pans;
+    };
+    const Row rows[] = {
+        {"click",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100}, {Step::Up, mbRight, 200, 100}},
+         true,
+         false},
+        {"move to the same point",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Move, mbRight, 200, 100},
+          {Step::Up, mbRight, 200, 100}},
+         true,
+         false},
+        {"panning off",
+         pmNone,
+         {{Step::Down, mbRight, 200, 100}, {Step::Up, mbRight, 200, 100}},
+         true,
+         false},
+        {"drag",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Move, mbRight, 240, 100},
+          {Step::Up, mbRight, 240, 100}},
+         false,
+         true},
+        {"drag and back to the press point",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Move, mbRight, 240, 100},
+          {Step::Move, mbRight, 200, 100},
+          {Step::Up, mbRight, 200, 100}},
+         false,
+         true},
+        {"vertical slip in horizontal mode",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Move, mbRight, 200, 101},
+          {Step::Up, mbRight, 200, 101}},
+         false,
+         false},
+        {"released elsewhere without a move",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100}, {Step::Up, mbRight, 201, 100}},
+         false,
+         false},
+        {"left click",
+         pmHorizontal,
+         {{Step::Down, mbLeft, 200, 100}, {Step::Up, mbLeft, 200, 100}},
+         false,
+         false},
+        {"left the window",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Leave, mbLeft, 0, 0},
+          {Step::Up, mbRight, 200, 100}},
+         false,
+         false},
+        {"left released during the press",
+         pmHorizontal,
+         {{Step::Down, mbRight, 200, 100},
+          {Step::Down, mbLeft, 200, 100},
+          {Step::Up, mbLeft, 200, 100},
+          {Step::Up, mbRight, 200, 100}},
+         false,
+         false},
+        {"right click during a zoom drag",
+         pmHorizontal,
+         {{Step::Down, mbLeft, 100, 50},
+          {Step::Down, mbRight, 110, 60},
+          {Step::Up, mbRight, 110, 60},
+          {Step::Up, mbLeft, 110, 60}},
+         false,
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Chart.ResetZoom();
+        Paint();
+        ResetCounts();
+        popups.clear();
+        Chart.SetAllowPanning(row.mode);
+        const AxisState bottom = StateOf(Chart.BottomAxis());
+        const AxisState left = StateOf(Chart.LeftAxis());
+        for (const Step& step : row.steps) {
+            switch (step.kind) {
+            case Step::Down:
+                SimMouseDown(&Chart, step.button, 0, step.x, step.y);
+                break;
+            case Step::Move:
+                SimMouseMove(&Chart, 0, step.x, step.y);
+                break;
+            case Step::Up:
+                SimMouseUp(&Chart, step.button, 0, step.x, step.y);
+                break;
+            case Step::Leave:
+                SimMouseLeave(&Chart);
+                break;
+            }
+        }
+        ASSERT_EQ(popups.size(), row.popup ? 1u : 0u);
+        if (row.popup) {
+            EXPECT_EQ(popups[0].button, mbRight);
+            EXPECT_EQ(popups[0].x, row.steps.back().x);
+            EXPECT_EQ(popups[0].y, row.steps.back().y);
+        }
+        EXPECT_EQ(StateOf(Chart.BottomAxis()) != bottom, row.pans);
+        EXPECT_EQ(Scrolls > 0, row.pans);
+        // A menu click leaves nothing to undo; a pan does.
+        if (row.popup || row.pans) {
+            EXPECT_EQ(Chart.HasAxesSnapshot(), row.pans);
+        }
+        EXPECT_EQ(StateOf(Chart.LeftAxis()), left);
+        EXPECT_EQ(Zooms + Undos, 0);
+    }
+}
+
+TEST_F(ZoomChart, AClickHandlerThatKeepsARightPressShowsNoMenu)
+{
+    int popups = 0;
+    Chart.OnContextPopup = [&](TCustomChart*, TMouseButton, TShiftState, int, int) { ++popups; };
+    Chart.OnClickBackground = [&](TCustomChart*, TMouseButton, TShiftState, int, int) {};
+    const int x = Chart.BottomAxis()->ValueToPixel(25);
+    const int y = Chart.LeftAxis()->ValueToPixel(0.5);
+    SimMouseDown(&Chart, mbRight, 0, x, y);
+    SimMouseUp(&Chart, mbRight, 0, x, y);
+    EXPECT_EQ(popups, 0);
+    Chart.OnClickBackground = nullptr;
+    SimMouseDown(&Chart, mbRight, 0, x, y);
+    SimMouseUp(&Chart, mbRight, 0, x, y);
+    EXPECT_EQ(popups, 1);
+}
