@@ -87,13 +87,12 @@ int main(int, char** argv)
             longestStep = std::max(longestStep, Ms(step));
         }
         counts.push_back(Since(start));
-        std::printf("\"%s\": %d matches in %.3f s\n", text, memo->FindMatchCount(),
-                    counts.back());
+        std::printf("\"%s\": %d matches in %.3f s\n", text, memo->FindMatchCount(), counts.back());
     }
-    PrintTableRow("10M lines: find bar, a text's matches counted (median)", Median(counts), 0,
-                  0.5, "s");
-    PrintTableRow("10M lines: find bar, longest wait of typing while counting", longestStep, 0,
-                  50, "ms");
+    PrintTableRow("10M lines: find bar, a text's matches counted (median)", Median(counts), 0, 0.5,
+                  "s");
+    PrintTableRow("10M lines: find bar, longest wait of typing while counting", longestStep, 0, 50,
+                  "ms");
     memo->CloseFindBar();
 
     // The edge keys: the first press lists the bit's edges, the next ones bisect them.
@@ -107,8 +106,7 @@ int main(int, char** argv)
         steps.push_back(Ms(start));
     }
     std::printf("Alt+Down: first %.3f ms, then median %.4f ms; caret on line %zu\n", steps[0],
-                Median(std::vector<double>(steps.begin() + 1, steps.end())),
-                memo->CaretPos().Line);
+                Median(std::vector<double>(steps.begin() + 1, steps.end())), memo->CaretPos().Line);
     PrintTableRow("10M lines: Alt+Down to the next edge, the first press listing the edges",
                   steps[0], 0, 500, "ms");
     PrintTableRow("10M lines: Alt+Down to the next edge, later presses (median)",

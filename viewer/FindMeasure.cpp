@@ -16,6 +16,9 @@
 
 namespace {
 
+// Up to this many samples a query is run at every keystroke (some 10 ms at most).
+constexpr int kQueryWhileTyping = 500000;
+
 const char* const QueryPrefixes[] = {"pulse:", "edge:", "word:", "gap:"};
 
 bool IsQuery(const std::string& text)
@@ -310,6 +313,11 @@ int TFindMeasure::FindQuery(const std::string& text, int direction, std::string&
         std::string error;
         if (!ParseFindQuery(text, query, error)) {
             note = error;
+            return 0;
+        }
+        // A long log is searched when asked to, so that typing a query never waits.
+        if (direction == 0 && FBuild.BuiltSamples > kQueryWhileTyping) {
+            note = Utf8ToCp1251("Enter или F3: искать");
             return 0;
         }
         FQueryMatches = FindMatches(FSamples->Last(), FBuild.BuiltSamples, query);

@@ -1,12 +1,20 @@
 // The find bar's text search against a plain model: lower-cased lines searched with
-// std::string::find, over random texts where matches touch, overlap and cross line breaks.
+// std::string::find, over random texts where matches touch, overlap and cross line breaks;
+// and the bar's marks on the rows shown.
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QWidget>
 
 #include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "toolkit/Controls_p.h"
+#include "toolkit/MemoView_p.h"
+#include "toolkit/StdCtrls.h"
+#include "toolkit/TestSupport.h"
 #include "toolkit/TextBuffer.h"
 #include "toolkit/TextFind.h"
 
@@ -79,4 +87,42 @@ TEST(TextFind, CountsAndStepsAsAPlainModelDoes)
         EXPECT_EQ(got, prev != want.rend() ? *prev : want.back()) << needle << " in " << text;
         EXPECT_EQ(wrapped, prev == want.rend());
     }
+}
+
+TEST(FindBar, MarksTheMatchesOnTheRowsShownWhileOpen)
+{
+    TMemo memo;
+    memo.SetBounds(0, 0, 240, 200);
+    memo.SetText("ab ab\r\nxx\r\nAB\r\nzz\r\nxx\r\nxx\r\nxx\r\nab");
+    auto* view = static_cast<TMemoView*>(ControlWidget(&memo));
+    view->show();
+    ProcessEvents();
+    // Marked pixels per text row, under the bar's own rows.
+    auto marked = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        std::vector<int> rows(8);
+        const double ratio = image.devicePixelRatio();
+        for (int y = 0; y < image.height(); ++y) {
+            const int row = std::clamp((static_cast<int>(y / ratio) - 2) / view->RowHeight(), 0, 7);
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == QColor(255, 230, 120))
+                    ++rows[static_cast<size_t>(row)];
+        }
+        return rows;
+    };
+    memo.SetCaretPos(TTextPos{7, 2});
+    memo.ShowFindBar();
+    memo.SetFindText("ab");
+    ProcessEvents();
+    std::vector<int> rows = marked();
+    // Round to line 0's first "ab", which is selected; its second one and line 2's are marked.
+    EXPECT_EQ(memo.AnchorPos(), (TTextPos{0, 0}));
+    EXPECT_GT(rows[2], 0);
+    for (int row : {1, 3, 4, 5, 6})
+        EXPECT_EQ(rows[static_cast<size_t>(row)], 0) << row;
+    EXPECT_GT(rows[7], 0);
+    memo.CloseFindBar();
+    ProcessEvents();
+    rows = marked();
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), 0), 8) << "no marks once closed";
 }
