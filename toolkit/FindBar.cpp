@@ -158,6 +158,15 @@ bool TFindBar::Search(int direction)
     return true;
 }
 
+void TFindBar::Recount()
+{
+    FStepNote.clear();
+    FHasOrigin = false;
+    if (!isVisible() || !FFinder || !FFinder->Searchable()) return;
+    StartCount();
+    ShowNote();
+}
+
 void TFindBar::StartCount()
 {
     FCount = -1;

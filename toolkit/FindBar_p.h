@@ -32,6 +32,8 @@ public:
     // From the caret to the next (or previous) match of the last text searched.
     bool Step(bool backwards);
     std::string Note() const { return FNote; }
+    // The text was replaced: the open bar counts its text again.
+    void Recount();
     int Count() const { return FCount; }
     // The buffer goes away before the view: nothing may read it afterwards.
     void Detach() { FBuffer = nullptr, FCounting.stop(); }

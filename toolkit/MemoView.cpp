@@ -107,6 +107,7 @@ void TMemoView::TextReplaced()
     SetTop(TRow{});
     horizontalScrollBar()->setValue(0);
     viewport()->update();
+    if (FFindBar != nullptr) FFindBar->Recount();
 }
 
 // ---- rows
