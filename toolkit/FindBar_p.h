@@ -36,7 +36,11 @@ public:
     void Recount();
     int Count() const { return FCount; }
     // The buffer goes away before the view: nothing may read it afterwards.
-    void Detach() { FBuffer = nullptr, FCounting.stop(); }
+    void Detach()
+    {
+        FBuffer = nullptr;
+        FCounting.stop();
+    }
 
     // See TMemo::OnFindQuery.
     std::function<int(const std::string& text, int direction, std::string& note)> OnQuery;
