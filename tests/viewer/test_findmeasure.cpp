@@ -216,7 +216,7 @@ TEST_F(FindMeasure, EventQueriesInTheFindBarStepThroughTheirMatches)
     EXPECT_NE(memo->FindNote().find("level"), std::string::npos) << memo->FindNote();
 }
 
-TEST_F(FindMeasure, CtrlGAsksForATimeRefusesAWrongOneAndCentresTheZoomedCharts)
+TEST_F(FindMeasure, CtrlGAndTheEdgeKeysMoveTheZoomedChartsWithTheCaret)
 {
     TRecordingDialogProvider dialogs;
     TDialogProviderScope scope(&dialogs);
@@ -233,6 +233,17 @@ TEST_F(FindMeasure, CtrlGAsksForATimeRefusesAWrongOneAndCentresTheZoomedCharts)
     for (const TChart* c : {Form1->Chart1, Form1->Chart2}) {
         EXPECT_DOUBLE_EQ(c->BottomAxis()->Minimum(), 550);
         EXPECT_DOUBLE_EQ(c->BottomAxis()->Maximum(), 750);
+    }
+    // The edge keys scroll only for an edge out of view: 700 is in it, 900 is not.
+    Form1->Memo1->SetFocus();
+    SimKeyPress(nullptr, vkDown, ssAlt);
+    EXPECT_EQ(CaretLine(), 4u);
+    EXPECT_DOUBLE_EQ(chart->BottomAxis()->Minimum(), 550);
+    SimKeyPress(nullptr, vkDown, ssAlt);
+    EXPECT_EQ(CaretLine(), 5u);
+    for (const TChart* c : {Form1->Chart1, Form1->Chart2}) {
+        EXPECT_DOUBLE_EQ(c->BottomAxis()->Minimum(), 800);
+        EXPECT_DOUBLE_EQ(c->BottomAxis()->Maximum(), 1000);
     }
     // Equal times: the first line of the time; before every sample: the first sample.
     for (auto [time, line] : {std::pair{200.0, 1u}, {50.0, 0u}, {5000.0, 5u}}) {
