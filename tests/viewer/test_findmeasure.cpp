@@ -77,6 +77,14 @@ TEST_F(FindMeasure, ClickAndShiftClickPlaceSnappedMarkersAndTheReadoutMeasuresBe
     Form1->Chart2->Invalidate();
     FlushPaints(Form1);
     const int renders = chart->RenderCount();
+    auto picture = [](const TChart* c) {
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < c->Height(); ++y)
+            for (int x = 0; x < c->Width(); ++x)
+                pixels.push_back(ControlPixel(c, x, y));
+        return pixels;
+    };
+    const std::vector<uint32_t> before = picture(chart);
     // Within the snap of the edges at 200 and 700.
     Click(chart, 0, X(chart, 200) + 3);
     Click(chart, ssShift, X(chart, 700) - 2);
@@ -122,6 +130,7 @@ TEST_F(FindMeasure, ClickAndShiftClickPlaceSnappedMarkersAndTheReadoutMeasuresBe
     EXPECT_FALSE(fm->MarkerSet(TFindMeasure::MarkerA) || fm->MarkerSet(TFindMeasure::MarkerB));
     FlushPaints(Form1);
     EXPECT_EQ(chart->MeasureMarkerPixel(0), -1);
+    EXPECT_TRUE(picture(chart) == before) << "cleared markers leave the picture as it was";
     SimMouseMove(chart, 0, X(chart, 350), MidY(chart));
     EXPECT_NE(chart->OverlayText(), expected) << "the pointer's readout is back";
 }
