@@ -255,6 +255,7 @@ void TCustomChart::RenderParts(TRect& panelRect)
     if (AxisVisible()) PaintAxes();
     if (OnBeforeDrawSeries) OnBeforeDrawSeries(this);
     forEachActiveSeries([this](TChartSeries* s) { PaintSeries(s); });
+    if (FAnnotations != nullptr) PaintAnnotations();
     if (ZoomRecord().Active) PaintZoomRectangle();
     Canvas3D()->ResetDrawingState();
     if (OnAfterDraw) OnAfterDraw(this);

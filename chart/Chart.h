@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/ChartAnnotations.h"
 #include "chart/ChartCanvas.h"
 #include "chart/ChartEngine.h"
 #include "chart/ChartPanel.h"
@@ -251,6 +252,14 @@ public:
     // Apart from the caret marker's blue and from each other: green and purple.
     TColor MeasureMarkerColors[MeasureMarkerCount] = {0x008000, 0x800080};
 
+    // Annotations drawn after the series in a band along the top of the plot; the source is
+    // not owned (nullptr: none, and the picture is exactly as without the feature).
+    TChartAnnotationSource* Annotations() const { return FAnnotations; }
+    void SetAnnotations(TChartAnnotationSource* source);
+    // The band's rectangle at the last drawing: the plot's top, one text line and a margin.
+    TRect AnnotationBand() const;
+    void PaintAnnotations();
+
     TChartAllowScrollEvent OnAllowScroll;
     TChartClickAxisEvent OnClickAxis;
     TChartClickSeriesEvent OnClickSeries;
@@ -307,6 +316,8 @@ private:
     double FMeasureValue[MeasureMarkerCount] = {};
     // The plot column of a bottom-axis value, or -1 outside the plot.
     int PlotColumn(double value) const;
+    TChartAnnotationSource* FAnnotations = nullptr;
+    int FAnnotationTextHeight = 0;
 };
 
 class TChart : public TCustomChart

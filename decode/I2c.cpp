@@ -9,6 +9,7 @@
 // - A byte spans its first SCL rise to its eighth; an ack or nack is its ninth rise alone.
 // - A byte cut by a start or stop gives no item: its value is unknown.
 #include "decode/Decode.h"
+#include "decode/DecodedItems.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,24 +18,13 @@
 
 #include "samples/SampleModel.h"
 
-namespace {
-
-std::string ByteHex(unsigned value)
+void DecodeI2c(const TSampleModel& model, int samples, const TI2cSettings& settings,
+               TDecodedItems& items)
 {
-    const char* const digits = "0123456789ABCDEF";
-    return {digits[(value >> 4) & 15u], digits[value & 15u]};
-}
-
-} // namespace
-
-std::vector<TDecodedItem> DecodeI2c(const TSampleModel& model, int samples,
-                                    const TI2cSettings& settings)
-{
-    std::vector<TDecodedItem> items;
     samples = std::min(samples, model.SampleCount());
     // A bit number out of 0..31 would be an undefined shift, not just a quiet line.
     const auto valid = [](int bit) { return bit >= 0 && bit < 32; };
-    if (samples <= 0 || !valid(settings.Scl) || !valid(settings.Sda)) return items;
+    if (samples <= 0 || !valid(settings.Scl) || !valid(settings.Sda)) return;
 
     const std::vector<int> order = model.TimeOrder(samples);
     const auto sampleAt = [&](int i) { return order.empty() ? i : order[static_cast<size_t>(i)]; };
@@ -60,14 +50,11 @@ std::vector<TDecodedItem> DecodeI2c(const TSampleModel& model, int samples,
         previous = word;
         if (sclWas && scl && sdaWas != sda) {
             if (sda) {
-                items.push_back({time, time, TDecodeField::Stop, {}, {}});
+                items.Add(time, time, TDecodeField::Stop);
                 inTransfer = false;
             } else {
-                items.push_back({time,
-                                 time,
-                                 inTransfer ? TDecodeField::RepeatedStart : TDecodeField::Start,
-                                 {},
-                                 {}});
+                items.Add(time, time,
+                          inTransfer ? TDecodeField::RepeatedStart : TDecodeField::Start);
                 inTransfer = true;
                 address = true;
             }
@@ -88,13 +75,21 @@ std::vector<TDecodedItem> DecodeI2c(const TSampleModel& model, int samples,
             } else if (reading) {
                 field = TDecodeField::DataRead;
             }
-            items.push_back({byteStart, time, field, ByteHex(value), {}});
+            // Two digits even for a 7-bit address.
+            items.Add(byteStart, time, field, value, 8);
             continue;
         }
-        items.push_back({time, time, sda ? TDecodeField::Nack : TDecodeField::Ack, {}, {}});
+        items.Add(time, time, sda ? TDecodeField::Nack : TDecodeField::Ack);
         address = false;
         bits = 0;
         value = 0;
     }
-    return items;
+}
+
+std::vector<TDecodedItem> DecodeI2c(const TSampleModel& model, int samples,
+                                    const TI2cSettings& settings)
+{
+    TDecodedItems items;
+    DecodeI2c(model, samples, settings, items);
+    return items.ToItems();
 }

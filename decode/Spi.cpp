@@ -9,6 +9,7 @@
 // - A word that chip select deasserts (or the log's end cuts) after its first clock edge is
 //   one "incomplete" item from the word's start to the deassertion (or the last sample).
 #include "decode/Decode.h"
+#include "decode/DecodedItems.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,13 +52,12 @@ bool ValidSettings(const TSpiSettings& s)
 
 } // namespace
 
-std::vector<TDecodedItem> DecodeSpi(const TSampleModel& model, int samples,
-                                    const TSpiSettings& settings)
+void DecodeSpi(const TSampleModel& model, int samples, const TSpiSettings& settings,
+               TDecodedItems& items)
 {
-    std::vector<TDecodedItem> items;
     samples = std::min(samples, model.SampleCount());
     // A bit number out of 0..31 would be an undefined shift, not just a quiet line.
-    if (samples <= 0 || !ValidSettings(settings)) return items;
+    if (samples <= 0 || !ValidSettings(settings)) return;
 
     const std::vector<int> order = model.TimeOrder(samples);
     const auto sampleAt = [&](int i) { return order.empty() ? i : order[static_cast<size_t>(i)]; };
@@ -79,8 +79,19 @@ std::vector<TDecodedItem> DecodeSpi(const TSampleModel& model, int samples,
         mosi.clear();
         miso.clear();
     };
+    // Words that fit 32 bits are kept as numbers; longer ones go to the store's pool as digits.
+    const auto addWord = [&](double end, TDecodeField field, const std::vector<uint8_t>& bits) {
+        if (wordBits > 32) {
+            items.AddHex(wordStart, end, field, WordHex(bits, settings.MsbFirst));
+            return;
+        }
+        uint32_t value = 0;
+        for (size_t i = 0; i < bits.size(); ++i)
+            if (bits[i] != 0) value |= 1u << (settings.MsbFirst ? bits.size() - 1 - i : i);
+        items.Add(wordStart, end, field, value, static_cast<int>(bits.size()));
+    };
     const auto cut = [&](double end) {
-        if (started) items.push_back({wordStart, end, TDecodeField::Incomplete, {}, {}});
+        if (started) items.Add(wordStart, end, TDecodeField::Incomplete);
         restart();
     };
 
@@ -117,14 +128,17 @@ std::vector<TDecodedItem> DecodeSpi(const TSampleModel& model, int samples,
         if (settings.Mosi != -1) mosi.push_back(bit(word, settings.Mosi) ? 1 : 0);
         if (settings.Miso != -1) miso.push_back(bit(word, settings.Miso) ? 1 : 0);
         if (std::max(mosi.size(), miso.size()) < wordBits) continue;
-        if (settings.Mosi != -1)
-            items.push_back(
-                {wordStart, time, TDecodeField::Mosi, WordHex(mosi, settings.MsbFirst), {}});
-        if (settings.Miso != -1)
-            items.push_back(
-                {wordStart, time, TDecodeField::Miso, WordHex(miso, settings.MsbFirst), {}});
+        if (settings.Mosi != -1) addWord(time, TDecodeField::Mosi, mosi);
+        if (settings.Miso != -1) addWord(time, TDecodeField::Miso, miso);
         restart();
     }
     cut(model.Time(sampleAt(samples - 1)));
-    return items;
+}
+
+std::vector<TDecodedItem> DecodeSpi(const TSampleModel& model, int samples,
+                                    const TSpiSettings& settings)
+{
+    TDecodedItems items;
+    DecodeSpi(model, samples, settings, items);
+    return items.ToItems();
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "decode/Decode.h"
+#include "decode/DecodedItems.h"
 #include "samples/SampleModel.h"
 
 namespace {
@@ -70,27 +71,17 @@ double DetectBitTicks(const TLine& line, int longestRun)
     return unit;
 }
 
-std::string HexValue(uint32_t value, int bits)
-{
-    static const char Digits[] = "0123456789ABCDEF";
-    std::string text(static_cast<size_t>((bits + 3) / 4), '0');
-    for (size_t i = text.size(); i-- > 0; value >>= 4)
-        text[i] = Digits[value & 15u];
-    return text;
-}
-
 } // namespace
 
 // A data item spans the frame, from the start bit's leading edge to the end of its stop
 // bits; an error item spans the bit found wrong.
-std::vector<TDecodedItem> DecodeUart(const TSampleModel& model, int samples,
-                                     const TUartSettings& settings)
+void DecodeUart(const TSampleModel& model, int samples, const TUartSettings& settings,
+                TDecodedItems& items)
 {
-    std::vector<TDecodedItem> items;
     samples = std::clamp(samples, 0, model.SampleCount());
     if (samples == 0 || settings.Rx < 0 || settings.Rx > 31 || settings.DataBits < 1 ||
         settings.DataBits > 31)
-        return items;
+        return;
     const TLine line = ReadLine(model, samples, settings.Rx, settings.Invert);
     const int dataBits = settings.DataBits;
     const int parityBits = settings.Parity == TUartParity::None ? 0 : 1;
@@ -100,7 +91,7 @@ std::vector<TDecodedItem> DecodeUart(const TSampleModel& model, int samples,
         settings.BitTicks > 0
             ? settings.BitTicks
             : DetectBitTicks(line, 1 + dataBits + parityBits + static_cast<int>(stopBits + 1));
-    if (!(bit > 0) || !std::isfinite(bit)) return items;
+    if (!(bit > 0) || !std::isfinite(bit)) return;
 
     const std::vector<int32_t>& changes = line.Changes;
     // Changes at or before the time last looked at; times looked at only grow.
@@ -125,7 +116,7 @@ std::vector<TDecodedItem> DecodeUart(const TSampleModel& model, int samples,
                                                     : std::max(static_cast<double>(line.LastTime),
                                                                start + frameBits * bit);
         if (rise - start >= frameBits * bit) {
-            items.push_back({start, rise, TDecodeField::Break, {}, {}});
+            items.Add(start, rise, TDecodeField::Break);
             levelAt(rise);
             continue;
         }
@@ -168,15 +159,17 @@ std::vector<TDecodedItem> DecodeUart(const TSampleModel& model, int samples,
             if (levelAt(stopStart + (at + length / 2) * bit) == 0 && badStop < 0)
                 badStop = stopStart + at * bit;
         }
-        TDecodedItem data{start, frameEnd, TDecodeField::Data, HexValue(value, dataBits), {}};
-        if (dataBits <= 8 && value >= 0x20 && value < 0x7F)
-            data.Text = std::string(1, static_cast<char>(value));
-        items.push_back(std::move(data));
-        if (parityBad)
-            items.push_back({parityStart, parityStart + bit, TDecodeField::ParityError, {}, {}});
+        items.Add(start, frameEnd, TDecodeField::Data, value, dataBits);
+        if (parityBad) items.Add(parityStart, parityStart + bit, TDecodeField::ParityError);
         if (badStop >= 0)
-            items.push_back(
-                {badStop, std::min(badStop + bit, frameEnd), TDecodeField::FrameError, {}, {}});
+            items.Add(badStop, std::min(badStop + bit, frameEnd), TDecodeField::FrameError);
     }
-    return items;
+}
+
+std::vector<TDecodedItem> DecodeUart(const TSampleModel& model, int samples,
+                                     const TUartSettings& settings)
+{
+    TDecodedItems items;
+    DecodeUart(model, samples, settings, items);
+    return items.ToItems();
 }

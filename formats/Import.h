@@ -72,6 +72,8 @@ struct TImportResult
     std::string Loss;
     // Values of chosen bits that were x or z (or unreadable), read as 0.
     int64_t UnknownValues = 0;
+    // Changes no bit can hold (a VCD's reals and strings), left out.
+    int64_t SkippedValues = 0;
     // The name of every bit of the word, bit 0 first.
     std::vector<std::string> Signals;
 };

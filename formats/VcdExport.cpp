@@ -103,9 +103,13 @@ std::string WriteVcd(const TSampleModel& model, const std::string& timescale)
     // is first walked to its end.
     int i = 0;
     uint32_t word = 0;
-    while (i < count && timeAt(i) + shift == 0)
+    // The dump starts where the log does: a reader must not find values the log never had.
+    const int64_t first = count > 0 ? timeAt(0) + shift : 0;
+    while (i < count && timeAt(i) + shift == first)
         word = wordAt(i++);
-    out += "#0\n$dumpvars\n";
+    out += '#';
+    AppendNumber(out, first);
+    out += "\n$dumpvars\n";
     AppendWord(out, word);
     for (int bit = 0; bit < 8; ++bit)
         AppendBit(out, word, bit);

@@ -1,11 +1,14 @@
 #include "formats/VcdRead.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <unordered_map>
 
+#include "formats/LogWriter.h"
 #include "formats/VcdExport.h"
 
 namespace {
@@ -52,6 +55,8 @@ struct TVar
     int Step = 1;
     // Reals and strings hold no bits.
     bool HasBits = true;
+    // Where the name starts in Path, after its scopes and their dots.
+    size_t Scope = 0;
 
     std::string BitName(int position) const
     {
@@ -106,15 +111,43 @@ bool ParseRange(std::string_view text, int& msb, int& lsb)
 class TReader
 {
 public:
-    TReader(std::string_view text, const std::vector<std::string>& signals)
-        : FTokens(text), FChosen(signals)
+    TReader(std::string_view text, const std::vector<std::string>& signals, int coarser)
+        : FTokens(text), FChosen(signals), FCoarser(coarser), FTextSize(text.size())
     {
     }
 
     TVcdConversion Read()
     {
         if (ReadDefinitions() && Choose()) ReadChanges();
+        if (FResult.Status == TVcdStatus::Converted) {
+            const std::string unit = CoarserUnit(FResult.Timescale, FCoarser);
+            FResult.Loss = RoundingLoss(FRounded, unit);
+            FResult.Timescale = unit;
+        }
         return std::move(FResult);
+    }
+
+    TVcdDefinitions Definitions()
+    {
+        TVcdDefinitions listing;
+        if (!ReadDefinitions()) {
+            listing.Line = FResult.Line;
+            listing.Reason = std::move(FResult.Reason);
+            return listing;
+        }
+        listing.Status = TVcdStatus::Converted;
+        listing.Timescale = FResult.Timescale;
+        for (const TVar& var : FVars) {
+            if (!var.HasBits) continue;
+            TVcdVariable listed{var.Path.substr(var.Scope),
+                                var.Scope ? var.Path.substr(0, var.Scope - 1) : std::string(),
+                                var.Width,
+                                {}};
+            for (int p = 0; p < var.Width; ++p)
+                listed.Bits.push_back(var.BitName(p));
+            listing.Variables.push_back(std::move(listed));
+        }
+        return listing;
     }
 
 private:
@@ -124,6 +157,15 @@ private:
         FResult.Line = line;
         FResult.Reason = std::move(reason);
         FResult.LogText.clear();
+        return false;
+    }
+
+    bool Overflow(int line, std::string_view digits)
+    {
+        const std::string unit = CoarserUnit(FResult.Timescale, FCoarser);
+        Fail(line, "time " + Quoted(digits) + " does not fit a 32-bit time stamp" +
+                       (unit.empty() ? std::string() : " in " + unit));
+        FResult.Status = TVcdStatus::TimeOverflow;
         return false;
     }
 
@@ -200,6 +242,7 @@ private:
         }
         for (const std::string& scope : FScopes)
             var.Path += scope + ".";
+        var.Scope = var.Path.size();
         var.Path += name;
         FCodes[var.Code].HasBits = var.HasBits;
         FVars.push_back(std::move(var));
@@ -256,14 +299,19 @@ private:
     // with 0, or with x or z when it starts with one.
     bool Apply(int line, std::string_view value, std::string_view code)
     {
-        const auto it = FCodes.find(std::string(code));
-        if (it == FCodes.end()) return Fail(line, "unknown identifier code " + Quoted(code));
+        TCode* found =
+            code.size() == 1 ? FShortCodes[static_cast<unsigned char>(code[0])] : nullptr;
+        if (found == nullptr) {
+            const auto it = FCodes.find(code);
+            if (it == FCodes.end()) return Fail(line, "unknown identifier code " + Quoted(code));
+            found = &it->second;
+        }
         for (const char c : value)
             if (c != '0' && c != '1' && c != 'x' && c != 'X' && c != 'z' && c != 'Z')
                 return Fail(line, "bad value " + Quoted(value) + " for " + Quoted(code));
         if (value.empty()) return Fail(line, "empty value for " + Quoted(code));
         const char fill = value.front() == '1' ? '0' : value.front();
-        for (const TTap& tap : it->second.Taps) {
+        for (const TTap& tap : found->Taps) {
             const size_t p = static_cast<size_t>(tap.Position);
             const char c = p < value.size() ? value[value.size() - 1 - p] : fill;
             const uint32_t mask = uint32_t{1} << tap.Bit;
@@ -277,37 +325,30 @@ private:
         return true;
     }
 
-    void Emit()
-    {
-        if (FWritten && FWord == FLastWord) return;
-        if (FWritten) FResult.LogText += "\r\n";
-        char buffer[16];
-        auto r = std::to_chars(buffer, buffer + sizeof buffer, FTime);
-        FResult.LogText.append(buffer, r.ptr);
-        FResult.LogText += ':';
-        r = std::to_chars(buffer, buffer + sizeof buffer, FWord, 16);
-        for (char* c = buffer; c != r.ptr; ++c)
-            if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
-        FResult.LogText.append(buffer, r.ptr);
-        FWritten = true;
-        FLastWord = FWord;
-    }
-
     bool ReadTime(int line, std::string_view digits)
     {
-        uint64_t time = 0;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), time);
-        if (digits.empty() || end != digits.data() + digits.size() || digits.front() == '-' ||
-            digits.front() == '+')
-            return Fail(line, "bad time " + Quoted(digits));
-        if (ec != std::errc() || time > uint64_t{std::numeric_limits<int32_t>::max()})
-            return Fail(line, "time " + Quoted(digits) + " does not fit a 32-bit time stamp");
-        const auto next = static_cast<int32_t>(time);
-        if (FHaveTime && next < FTime)
-            return Fail(line, "time " + std::to_string(next) + " goes back from " +
-                                  std::to_string(FTime));
+        bool digitsOnly = !digits.empty();
+        for (const char c : digits)
+            digitsOnly = digitsOnly && c >= '0' && c <= '9';
+        if (!digitsOnly) return Fail(line, "bad time " + Quoted(digits));
+        // Kept exact as text: a time beyond 64 bits still gets the overflow answer, so the
+        // caller can try a coarser unit.
+        int64_t next = 0;
+        bool rounded = false;
+        const bool fits = ScaleDigits(digits, FCoarser, next, rounded);
+        // Compared as written: in a coarser unit a step back within one unit would vanish.
+        const std::string_view value =
+            digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+        if (FHaveTime && (value.size() < FLastDigits.size() ||
+                          (value.size() == FLastDigits.size() && value < FLastDigits)))
+            return Fail(line, "time " + std::string(value.empty() ? "0" : value) +
+                                  " goes back from " +
+                                  std::string(FLastDigits.empty() ? "0" : FLastDigits));
+        FLastDigits = value;
         // A line holds the word as it stands once every change at its time is read.
-        if (FHaveTime && next != FTime) Emit();
+        if (FHaveTime && (!fits || next != FTime) && !FWriter.Add(FTime, FWord)) return false;
+        if (!fits || next > INT32_MAX) return Overflow(line, digits);
+        FRounded += rounded ? 1 : 0;
         FHaveTime = true;
         FTime = next;
         return true;
@@ -315,6 +356,12 @@ private:
 
     bool ReadChanges()
     {
+        // Most dumps name their signals by one character: those are found without hashing.
+        for (auto& [code, entry] : FCodes)
+            if (code.size() == 1) FShortCodes[static_cast<unsigned char>(code[0])] = &entry;
+        // A log line is no longer than the changes it comes from; pages never written are
+        // never taken.
+        FResult.LogText.reserve(FTextSize);
         std::string_view token;
         int line = 0;
         std::vector<std::string_view> words;
@@ -322,13 +369,15 @@ private:
             const char kind = token.front();
             if (kind == '#') {
                 if (!ReadTime(line, token.substr(1))) return false;
-            } else if (token == "$dumpvars" || token == "$dumpall" || token == "$dumpon" ||
-                       token == "$dumpoff" || token == "$end") {
-                // Their changes are read as any other; a dump turned off lists its values as x.
-            } else if (token == "$comment") {
-                if (!ReadSection(token, line, words)) return false;
             } else if (kind == '$') {
-                return Fail(line, "unexpected " + Quoted(token) + " after $enddefinitions");
+                if (token == "$comment") {
+                    if (!ReadSection(token, line, words)) return false;
+                } else if (token != "$dumpvars" && token != "$dumpall" && token != "$dumpon" &&
+                           token != "$dumpoff" && token != "$end") {
+                    return Fail(line, "unexpected " + Quoted(token) + " after $enddefinitions");
+                }
+                // The dump sections' changes are read as any other; a dump turned off lists
+                // its values as x.
             } else if (kind == 'b' || kind == 'B' || kind == 'r' || kind == 'R' || kind == 's' ||
                        kind == 'S') {
                 std::string_view code;
@@ -338,7 +387,7 @@ private:
                 if (kind == 'b' || kind == 'B') {
                     if (!Apply(line, token.substr(1), code)) return false;
                 } else {
-                    if (FCodes.find(std::string(code)) == FCodes.end())
+                    if (FCodes.find(code) == FCodes.end())
                         return Fail(line, "unknown identifier code " + Quoted(code));
                     ++FResult.SkippedValues;
                 }
@@ -349,7 +398,8 @@ private:
                 return Fail(line, "bad value change " + Quoted(token));
             }
         }
-        if (FHaveTime) Emit();
+        if (FHaveTime) FWriter.Add(FTime, FWord);
+        FWriter.Finish();
         FResult.Status = TVcdStatus::Converted;
         return true;
     }
@@ -359,12 +409,25 @@ private:
     TVcdConversion FResult;
     std::vector<std::string> FScopes;
     std::vector<TVar> FVars;
-    std::unordered_map<std::string, TCode> FCodes;
+    // Looked up by the file's own bytes: a change costs no string of its own.
+    struct TCodeHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view code) const
+        {
+            return std::hash<std::string_view>()(code);
+        }
+    };
+    std::unordered_map<std::string, TCode, TCodeHash, std::equal_to<>> FCodes;
+    std::array<TCode*, 256> FShortCodes{};
     uint32_t FWord = 0;
+    int FCoarser = 0;
+    size_t FTextSize = 0;
+    TLogWriter FWriter{FResult.LogText};
+    int64_t FRounded = 0;
+    std::string_view FLastDigits;
     bool FHaveTime = false;
-    int32_t FTime = 0;
-    bool FWritten = false;
-    uint32_t FLastWord = 0;
+    int64_t FTime = 0;
 };
 
 } // namespace
@@ -377,7 +440,12 @@ bool LooksLikeVcd(std::string_view text)
     return at < text.size() && text[at] == '$';
 }
 
-TVcdConversion ReadVcd(std::string_view text, const std::vector<std::string>& signals)
+TVcdConversion ReadVcd(std::string_view text, const std::vector<std::string>& signals, int coarser)
 {
-    return TReader(text, signals).Read();
+    return TReader(text, signals, coarser).Read();
+}
+
+TVcdDefinitions ReadVcdDefinitions(std::string_view text)
+{
+    return TReader(text, {}, 0).Definitions();
 }

@@ -16,6 +16,8 @@ enum class TVcdStatus {
     Malformed,
     // A chosen name is none of the file's signals; Reason names it.
     UnknownSignal,
+    // A time does not fit a 32-bit signed stamp in the unit tried; Line and Reason say which.
+    TimeOverflow,
 };
 
 struct TVcdConversion
@@ -27,8 +29,11 @@ struct TVcdConversion
     // "TIME:HEXWORD" lines, CR LF between them, times ascending and every word differing
     // from the one before.
     std::string LogText;
-    // The $timescale as written ("1 ns", "10us"), empty when the file gives none.
+    // The unit of LogText's times: the $timescale ("1 ns", "10us") made as many steps
+    // coarser as asked; empty when the file gives none and none were asked.
     std::string Timescale;
+    // What dividing the times lost ("3 times rounded to 10 ns"), empty when nothing.
+    std::string Loss;
     // Values of chosen bits that were x or z, read as 0.
     int64_t UnknownValues = 0;
     // Real and string value changes, which no bit can hold, skipped.
@@ -45,4 +50,29 @@ bool LooksLikeVcd(std::string_view text);
 // scopes and name joined with "." ("top.cpu.clk"), a vector's bit as that with its declared
 // index ("top.bus[3]"). Empty: the file's first 32 one-bit signals or vector bits, in the
 // order of their $var, each vector lowest bit first.
-TVcdConversion ReadVcd(std::string_view text, const std::vector<std::string>& signals = {});
+// Coarser: the times are divided by 10^Coarser and rounded (after a TimeOverflow).
+TVcdConversion ReadVcd(std::string_view text, const std::vector<std::string>& signals = {},
+                       int coarser = 0);
+
+// A $var that holds bits, as declared.
+struct TVcdVariable
+{
+    std::string Name;
+    // Its scopes joined with ".".
+    std::string Scope;
+    int Width = 1;
+    // Each bit's name as ReadVcd accepts it, lowest first.
+    std::vector<std::string> Bits;
+};
+
+struct TVcdDefinitions
+{
+    TVcdStatus Status = TVcdStatus::Malformed;
+    int Line = 0;
+    std::string Reason;
+    std::string Timescale;
+    std::vector<TVcdVariable> Variables;
+};
+
+// The declarations only, up to $enddefinitions; the changes are not read.
+TVcdDefinitions ReadVcdDefinitions(std::string_view text);

@@ -41,6 +41,11 @@ case "$depends" in
 *libqt6widgets6*) ;;
 *) echo "check-package: the Qt libraries are not among the dependencies"; fail=1 ;;
 esac
+# Sigrok sessions are zip files, read with libzip.
+case "$depends" in
+*libzip*) ;;
+*) echo "check-package: libzip is not among the dependencies"; fail=1 ;;
+esac
 desktop-file-validate "$SRC/packaging/logview.desktop" || fail=1
 lintian --fail-on error "$DEB" || fail=1
 if command -v appstreamcli >/dev/null 2>&1; then

@@ -6,7 +6,7 @@
 # or pkexec, else says what to run as root.
 set -eu
 PROGRAM_PACKAGES="cmake g++ ninja-build ccache pkg-config
-qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libzip-dev
 fonts-liberation2 fonts-dejavu-core fontconfig"
 # dpkg-shlibdeps works out the .deb's dependencies (scripts/package.sh).
 PACKAGE_PACKAGES="dpkg-dev"
@@ -14,7 +14,7 @@ PACKAGE_PACKAGES="dpkg-dev"
 # libFuzzer build (scripts/fuzz.sh), the end-to-end run under Xvfb and the format check.
 TEST_PACKAGES="libgtest-dev libgmock-dev libqt6test6
 $PACKAGE_PACKAGES lintian desktop-file-utils appstream
-gtkwave
+gtkwave sigrok-cli
 clang libclang-rt-14-dev xvfb xdotool x11-apps xclip
 clang-format"
 # bench_chart draws the same points with QCustomPlot; it pulls a Qt 5 stack along.

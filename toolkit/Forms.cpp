@@ -199,6 +199,12 @@ void TForm::SetFileNameCaption(const std::string& fileName)
     ControlWidget(this)->setWindowTitle(FileNameToQString(fileName));
 }
 
+void TForm::SetFileNameCaption(const std::string& fileName, const std::string& suffix)
+{
+    FCaption = fileName + suffix;
+    ControlWidget(this)->setWindowTitle(FileNameToQString(fileName) + Cp1251ToQString(suffix));
+}
+
 void TForm::ApplyColor()
 {
     QWidget* w = ControlWidget(this);

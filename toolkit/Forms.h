@@ -54,6 +54,8 @@ public:
     void SetCaption(const std::string& value);
     // A file name (the file system's bytes) as the caption, shown as it is named there.
     void SetFileNameCaption(const std::string& fileName);
+    // The same followed by cp1251 text ("NAME - converted").
+    void SetFileNameCaption(const std::string& fileName, const std::string& suffix);
 
     // Runs OnCreate once (an exception in it goes to the error box). TApplication::
     // CreateForm calls it after the caller's pointer is set; forms made with new call it.

@@ -6,10 +6,13 @@
 // the same), 2 when the file could not be read or the dump written. With --decode: 1 when a
 // bad line ended the samples decoded (protocol errors are items, not failures), 2 as above.
 // With --find: 0 something matched, 3 nothing did, 1 a bad line ended the samples searched
-// (whatever matched before it), 2 as above. With --convert: 0 converted, 2 the dump could not
-// be read, was malformed or the log not written, 64 a signal named that the dump lacks or a
-// file that is no dump (a log is not copied: it needs no converting). With --csv: 1 when a bad
-// line ended the rows (those before it written), 2 as above.
+// (whatever matched before it), 2 as above. With --convert: 0 converted, 2 the VCD, sigrok
+// session or CSV could not be read, was malformed or the log not written, 64 a signal named
+// that the file lacks or a file that is none of those (a log needs no converting). With --csv: 1
+// when a bad line ended the rows (those before it written), 2 as above.
+// Every option but --convert takes another program's file (VCD, sigrok session, CSV) as FILE,
+// converted as the window converts it with the default signals (times too large in a coarser
+// unit, as --convert does); a malformed one exits 2.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,14 +28,16 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/Import.h"
 #include "formats/VcdExport.h"
-#include "formats/VcdRead.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/TextFile.h"
+#include "viewer/Decoding.h"
+#include "viewer/ImportDocument.h"
 #include "viewer/RenderTool.h"
 #include "viewer/TextSamples.h"
 #include "viewer/Unit1.h"
@@ -52,6 +57,12 @@ public:
         Informations.push_back(request.Message);
     }
     void Error(const TMessageBoxRequest& request) override { Errors.push_back(request); }
+    // Another program's file is converted with the signals the list starts with.
+    bool ExecutePickList(const TPickListRequest& request, std::vector<int>& chosen) override
+    {
+        chosen = request.Chosen;
+        return true;
+    }
 
     std::vector<std::string> Informations;
     std::vector<TMessageBoxRequest> Errors;
@@ -183,6 +194,32 @@ void ZoomChart1(double from, double to)
     chart->RequestRepaint();
 }
 
+int ListDecoded(const TRenderOptions& options, const TSampleModel& model, int usable);
+
+// Each decoder goes to the chart showing its data line, else to the first chart without one.
+void PlaceDecoders(const TRenderOptions& options)
+{
+    const std::vector<int>& bits = Form1->LastBuild().Bits;
+    TWindowDecoding* decoding = Form1->Decoding();
+    const int charts = static_cast<int>(Form1->WaveViews().size());
+    for (size_t d = 0; d < options.Decoders.size(); ++d) {
+        const int bit = DataBitOf(options.Decoders[d]);
+        int chart = -1;
+        for (int c = 0; c < charts && chart < 0; ++c)
+            if (c < static_cast<int>(bits.size()) && bits[static_cast<size_t>(c)] == bit &&
+                decoding->Decoder(c) == nullptr)
+                chart = c;
+        for (int c = 0; c < charts && chart < 0; ++c)
+            if (decoding->Decoder(c) == nullptr) chart = c;
+        std::string error;
+        if (chart < 0 ||
+            !decoding->SetDecoder(chart, options.DecoderTexts[d], options.Timescale, error))
+            std::fprintf(stderr, "logview-render: --decode %s is not drawn: %s\n",
+                         options.DecoderTexts[d].c_str(),
+                         chart < 0 ? "every chart shows a decoder already" : error.c_str());
+    }
+}
+
 int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
 {
     Application->CreateForm(Form1);
@@ -242,6 +279,7 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
         // Shown as a person would see it: the first sizing splits the chart area and
         // couples the charts.
         Form1->ShowForm();
+        if (!options.Decoders.empty()) PlaceDecoders(options);
         Application->ProcessMessages();
         if (options.Zoom) {
             ZoomChart1(options.ZoomFrom, options.ZoomTo);
@@ -256,6 +294,12 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
             }
         }
     }
+    if (!options.Decoders.empty()) {
+        const TSampleModel& model = Form1->TextSamples().Last();
+        const int bad = model.FirstBadLine();
+        const int listed = ListDecoded(options, model, bad >= 0 ? bad : model.SampleCount());
+        if (listed == reCannotWrite) status = reCannotWrite;
+    }
     // Errors the window would have shown in a box (none expected after the load).
     for (const TMessageBoxRequest& error : dialogs.Errors)
         PrintError(error.Message, error.FileName);
@@ -268,7 +312,7 @@ int RunVcd(const TRenderOptions& options)
 {
     TMemo memo;
     try {
-        memo.Lines()->LoadFromFile(options.FileName);
+        LoadOrConvert(*memo.Lines(), options.FileName);
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotRead;
@@ -297,7 +341,7 @@ template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 {
     TMemo memo;
     try {
-        memo.Lines()->LoadFromFile(options.FileName);
+        LoadOrConvert(*memo.Lines(), options.FileName);
     } catch (const std::exception& e) {
         PrintError(e);
         return reCannotRead;
@@ -318,41 +362,15 @@ template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 // Every decoder's items of samples 0 .. Usable-1, all of them by start time.
 int ListDecoded(const TRenderOptions& options, const TSampleModel& model, int usable)
 {
-    std::vector<std::vector<TDecodedItem>> decoded;
+    std::vector<TDecodedItems> decoded;
     for (const TDecoderSetup& setup : options.Decoders)
-        decoded.push_back(Decode(model, usable, setup));
-    struct TNumbered
-    {
-        const TDecodedItem* Item;
-        int Decoder;
-    };
-    std::vector<TNumbered> merged;
-    for (size_t d = 0; d < decoded.size(); ++d)
-        for (const TDecodedItem& item : decoded[d])
-            merged.push_back({&item, static_cast<int>(d + 1)});
-    // Stable, so that ties keep the decoders' order and each decoder's own.
-    std::stable_sort(merged.begin(), merged.end(), [](const TNumbered& a, const TNumbered& b) {
-        return a.Item->Start < b.Item->Start;
-    });
-
+        decoded.push_back(DecodeItems(model, usable, setup));
     std::fflush(stdout);
     TCheckedOutput out(STDOUT_FILENO);
-    for (const TNumbered& n : merged) {
+    const std::vector<TDecodedRef> merged = MergeDecoded(decoded);
+    for (const TDecodedRef& n : merged) {
         if (out.Error() != 0) break;
-        out.Append(std::to_string(n.Decoder));
-        out.Append('\t');
-        out.Append(FormatPointValue(n.Item->Start));
-        out.Append('\t');
-        out.Append(FormatPointValue(n.Item->End));
-        out.Append('\t');
-        out.Append(FieldName(n.Item->Field));
-        out.Append('\t');
-        out.Append(n.Item->Value);
-        if (!n.Item->Text.empty()) {
-            out.Append('\t');
-            out.Append(n.Item->Text);
-        }
-        out.Append('\n');
+        out.Append(DecodedLine(decoded[n.Decoder], n.Item, n.Decoder + 1));
     }
     if (!out.Flush()) {
         std::fprintf(stderr, "logview-render: the decoded items were not written: %s\n",
@@ -417,49 +435,98 @@ int RunFind(const TRenderOptions& options)
 
 // A dump is held whole while it is read; beyond this it is refused rather than risked.
 constexpr size_t MaxDumpBytes = size_t{1} << 31;
+// Ten to the 18th: no 64-bit time needs more to fit.
+constexpr int MaxCoarser = 18;
 
-// Reads a dump by its content, whatever its name, and writes the log of its chosen signals.
+// The file's bytes as they are: a session is a zip, which a text load would cut at its first
+// NUL. False (errno set) when it cannot be read or is larger than Limit.
+bool ReadFileBytes(const std::string& fileName, size_t limit, std::string& bytes, bool& tooLong)
+{
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) return false;
+    bytes.clear();
+    tooLong = false;
+    // One allocation for a regular file of a known size: the dumps run to gigabytes.
+    struct stat status
+    {
+    };
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<uintmax_t>(status.st_size) <= limit) {
+        bytes.resize(static_cast<size_t>(status.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
+    char buffer[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (bytes.size() + n > limit) {
+            tooLong = true;
+            bytes = std::string();
+            break;
+        }
+        bytes.append(buffer, n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    errno = error;
+    return !failed;
+}
+
+// Reads another program's file by its content, whatever its name, and writes the log of its
+// chosen signals; times that do not fit are written in the next coarser unit that fits.
 int RunConvert(const TRenderOptions& options)
 {
     const std::string& fileName = options.FileName;
-    TLoadedText loaded;
-    try {
-        loaded = ReadTextFile(fileName, MaxDumpBytes);
-    } catch (const std::exception& e) {
-        PrintError(e);
+    std::string bytes;
+    bool tooLong = false;
+    if (!ReadFileBytes(fileName, MaxDumpBytes, bytes, tooLong)) {
+        std::fprintf(stderr, "%s: %s\n", fileName.c_str(), std::strerror(errno));
         return reCannotRead;
     }
-    if (loaded.TooLong) {
-        std::fprintf(stderr, "%s: the dump is larger than 2 GiB\n", fileName.c_str());
+    if (tooLong) {
+        std::fprintf(stderr, "%s: the file is larger than 2 GiB\n", fileName.c_str());
         return reCannotRead;
     }
-    // A dump is text; converting the part before a NUL would pass a cut file for a whole one.
-    if (loaded.CutAtNul) {
-        std::fprintf(stderr, "%s:%d: a NUL byte: this is no text dump\n", fileName.c_str(),
-                     loaded.CutLine + 1);
-        return reCannotRead;
-    }
-    if (!LooksLikeVcd(loaded.Text)) {
+    const TFileFormat format = DetectFormat(bytes);
+    if (format == TFileFormat::Log) {
         std::fprintf(stderr,
-                     "logview-render: %s is not a VCD (its first word does not start with "
-                     "\"$\"); a log needs no converting\n%s\n",
+                     "logview-render: %s is not a VCD, sigrok session or CSV; a log needs no "
+                     "converting\n%s\n",
                      fileName.c_str(), RenderUsage);
         return reUsage;
     }
-    TVcdConversion converted = ReadVcd(loaded.Text, options.Signals);
-    loaded.Text = std::string();
-    if (converted.Status == TVcdStatus::UnknownSignal) {
+    // A text format read up to a NUL would pass a cut file for a whole one.
+    if (format != TFileFormat::SigrokSession && bytes.find('\0') != std::string::npos) {
+        std::fprintf(stderr, "%s: a NUL byte: this is no text %s\n", fileName.c_str(),
+                     FormatName(format));
+        return reCannotRead;
+    }
+    TImportResult converted;
+    for (int coarser = 0;; ++coarser) {
+        converted = ImportFile(format, bytes, options.Signals, coarser);
+        if (converted.Status != TImportStatus::TimeOverflow || coarser == MaxCoarser) break;
+        std::fprintf(stderr, "%s: %s; trying a unit ten times coarser\n", fileName.c_str(),
+                     converted.Reason.c_str());
+    }
+    bytes = std::string();
+    if (converted.Status == TImportStatus::UnknownSignal) {
         std::fprintf(stderr, "logview-render: --signals: %s\n", converted.Reason.c_str());
         return reUsage;
     }
-    if (converted.Status != TVcdStatus::Converted) {
-        std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), converted.Line,
-                     converted.Reason.c_str());
+    if (converted.Status != TImportStatus::Converted) {
+        if (!converted.Entry.empty())
+            std::fprintf(stderr, "%s: entry %s: %s\n", fileName.c_str(), converted.Entry.c_str(),
+                         converted.Reason.c_str());
+        else if (converted.Line > 0)
+            std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), converted.Line,
+                         converted.Reason.c_str());
+        else
+            std::fprintf(stderr, "%s: %s\n", fileName.c_str(), converted.Reason.c_str());
         return reCannotRead;
     }
-    std::fprintf(stderr, "timescale: %s\n",
-                 converted.Timescale.empty() ? "not given by the file"
-                                             : converted.Timescale.c_str());
+    std::fprintf(stderr, "%s, unit: %s\n", FormatName(format),
+                 converted.Unit.empty() ? "not given by the file" : converted.Unit.c_str());
+    if (!converted.Loss.empty()) std::fprintf(stderr, "%s\n", converted.Loss.c_str());
     if (converted.UnknownValues > 0)
         std::fprintf(stderr, "%lld values were x or z (read as 0)\n",
                      static_cast<long long>(converted.UnknownValues));
@@ -546,16 +613,23 @@ int main(int argc, char** argv)
 
     TCapturingDialogs dialogs;
     SetDialogProvider(&dialogs);
+    // Times too large take a coarser unit as --convert does, every rounding told.
+    const std::string& input = parsed.Options.FileName;
+    SetCoarserUnitsUnasked([&input](const std::string& message) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), message.c_str());
+    });
     const int status = !parsed.Options.ConvertPath.empty() ? RunConvert(parsed.Options)
                        : !parsed.Options.CsvPath.empty()   ? RunCsv(parsed.Options)
                        : !parsed.Options.Queries.empty()   ? RunFind(parsed.Options)
-                       : !parsed.Options.Decoders.empty()  ? RunDecode(parsed.Options)
-                       : parsed.Options.VcdPath.empty()    ? Run(parsed.Options, dialogs)
-                                                           : RunVcd(parsed.Options);
+                       : !parsed.Options.Decoders.empty() && parsed.Options.PngPath.empty()
+                           ? RunDecode(parsed.Options)
+                       : parsed.Options.VcdPath.empty() ? Run(parsed.Options, dialogs)
+                                                        : RunVcd(parsed.Options);
     // Freed here, while the platform is whole, rather than by the application's static
     // destructor at exit.
     delete Form1;
     Form1 = nullptr;
     SetDialogProvider(nullptr);
+    SetCoarserUnitsUnasked(nullptr);
     return status;
 }

@@ -151,7 +151,7 @@ void TFindMeasure::UpdateMarkers()
                         : MeasureSpan(model, FBuild.BuiltSamples, FLink->TimeOrder(), bit,
                                       FMarkerTime[MarkerA], FMarkerTime[MarkerB]);
             text = FormatSpanReadout(FMarkerTime[MarkerA], FMarkerTime[MarkerB], stats,
-                                     chart->BottomAxis()->AxisValuesFormat());
+                                     chart->BottomAxis()->AxisValuesFormat(), FLink->TimeUnit());
         }
         FLink->SetStandingText(static_cast<int>(i), text);
     }

@@ -168,7 +168,8 @@ bool NearestEdge(const TBitPoints& points, double time, double& edgeTime)
     return Nearest(points, time, edgeTime);
 }
 
-std::string FormatReadout(const TPulseReadout& readout, const std::string& format)
+std::string FormatReadout(const TPulseReadout& readout, const std::string& format,
+                          const std::string& unit)
 {
     if (!readout.Valid) return {};
     static const std::string level = Utf8ToCp1251("   уровень ");
@@ -178,10 +179,11 @@ std::string FormatReadout(const TPulseReadout& readout, const std::string& forma
     static const std::string period = Utf8ToCp1251("   период ");
     static const std::string duty = Utf8ToCp1251("   заполнение ");
     auto number = [&](double value) { return FormatFloat(format, value); };
-    std::string text = "t = " + number(readout.Time) + level + number(readout.Level) + from +
-                       number(readout.Start) + to + number(readout.End) + width +
-                       number(readout.Width());
+    const std::string suffix = unit.empty() ? unit : " " + unit;
+    auto time = [&](double value) { return number(value) + suffix; };
+    std::string text = "t = " + time(readout.Time) + level + number(readout.Level) + from +
+                       time(readout.Start) + to + time(readout.End) + width + time(readout.Width());
     if (readout.HasPeriod)
-        text += period + number(readout.Period) + duty + number(readout.Duty * 100) + " %";
+        text += period + time(readout.Period) + duty + number(readout.Duty * 100) + " %";
     return text;
 }

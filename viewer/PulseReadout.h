@@ -51,6 +51,7 @@ bool NearestEdge(std::span<const double> xs, std::span<const double> ys, double 
                  double& edgeTime);
 bool NearestEdge(const TBitPoints& points, double time, double& edgeTime);
 
-// The title line's text (Windows-1251), every number in Format as an axis label is;
-// empty when the readout is not valid.
-std::string FormatReadout(const TPulseReadout& readout, const std::string& format);
+// The title line's text (Windows-1251), every number in Format as an axis label is, each
+// time followed by Unit when one is given; empty when the readout is not valid.
+std::string FormatReadout(const TPulseReadout& readout, const std::string& format,
+                          const std::string& unit = std::string());

@@ -12,7 +12,8 @@ const char* const RenderUsage =
     "usage: logview-render [--bits A,B] [--points] [--png OUT.png] [--size WxH] "
     "[--zoom T0,T1] FILE\n"
     "       logview-render --vcd OUT.vcd [--timescale '1 ns'] FILE\n"
-    "       logview-render --decode DECODER [--decode DECODER ...] [--timescale '1 ns'] FILE\n"
+    "       logview-render --decode DECODER [--decode DECODER ...] [--timescale '1 ns'] "
+    "[--png OUT.png [--bits A,B] [--size WxH] [--zoom T0,T1]] FILE\n"
     "         DECODER: uart:rx=BIT[,baud=RATE|bit=TICKS][,data=8][,parity=none][,stop=1]"
     "[,order=lsb][,invert=no]\n"
     "               spi:clk=BIT[,mosi=BIT][,miso=BIT][,cs=BIT][,cs-active=low][,mode=0]"
@@ -24,8 +25,10 @@ const char* const RenderUsage =
     "                word:PATTERN (0, 1 and x from the highest bit given down to bit 0)\n"
     "                gap:longer=T\n"
     "         prints N LINE START END a match; exit 0 found, 3 nothing found\n"
-    "       logview-render --convert OUT.log [--signals NAME,NAME,...] DUMP.vcd\n"
-    "         NAME: scope.sub.signal, or scope.vector[3] for a vector's bit\n"
+    "       logview-render --convert OUT.log [--signals NAME,NAME,...] FILE\n"
+    "         FILE: a VCD, a sigrok session or a CSV, known by its content\n"
+    "         NAME: scope.sub.signal, or scope.vector[3] for a vector's bit (VCD);\n"
+    "               a probe's name (session); a column's name, or bus[3] (CSV)\n"
     "       logview-render --csv OUT.csv FILE";
 
 namespace {
@@ -183,9 +186,11 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
     if (!o.VcdPath.empty() &&
         (bitsGiven || o.Points || !o.PngPath.empty() || o.Width > 0 || o.Zoom))
         return fail("--vcd takes no --bits, --points, --png, --size or --zoom");
-    if (!decodeTexts.empty() && (!o.VcdPath.empty() || bitsGiven || o.Points ||
-                                 !o.PngPath.empty() || o.Width > 0 || o.Zoom))
-        return fail("--decode takes no --vcd, --bits, --points, --png, --size or --zoom");
+    // With --png the picture shows the items as well; --size, --zoom and --bits shape it.
+    if (!decodeTexts.empty() && (!o.VcdPath.empty() || o.Points ||
+                                 (o.PngPath.empty() && (bitsGiven || o.Width > 0 || o.Zoom))))
+        return fail("--decode takes no --vcd or --points, and --bits, --size or --zoom only "
+                    "with --png");
     // The queries read times in the log's own units, so a timescale would mean nothing.
     if (!findTexts.empty() &&
         (!decodeTexts.empty() || !o.VcdPath.empty() || timescaleGiven || bitsGiven || o.Points ||
@@ -200,6 +205,7 @@ TRenderParse ParseRenderArguments(const std::vector<std::string>& args)
         if (!ParseDecoderSetup(decodeTexts[i], TimescaleSeconds(o.Timescale), setup, error))
             return fail("--decode " + decodeTexts[i] + ": " + error);
         o.Decoders.push_back(setup);
+        o.DecoderTexts.push_back(decodeTexts[i]);
     }
     for (const std::string& text : findTexts) {
         TFindQuery query;

@@ -44,6 +44,8 @@ struct TRenderOptions
     // With decoders given, the tool lists what they decode instead of showing the log; read
     // with the timescale, whichever order the options came in.
     std::vector<TDecoderSetup> Decoders;
+    // The decoders as given, for the window's charts when a picture is asked for.
+    std::vector<std::string> DecoderTexts;
     // With queries given, the tool lists their matches instead of showing the log.
     std::vector<TFindQuery> Queries;
     // With a log file named, the tool converts a dump (--convert) into it instead of showing

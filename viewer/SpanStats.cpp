@@ -64,7 +64,7 @@ TSpanStats MeasureSpan(const TSampleModel& model, int samples, const std::vector
 }
 
 std::string FormatSpanReadout(double a, double b, const TSpanStats& stats,
-                              const std::string& format)
+                              const std::string& format, const std::string& unit)
 {
     static const std::string edges = Utf8ToCp1251("   фронтов ");
     static const std::string pulses = Utf8ToCp1251("   импульсов: высоких ");
@@ -72,16 +72,19 @@ std::string FormatSpanReadout(double a, double b, const TSpanStats& stats,
     static const std::string high = Utf8ToCp1251("   высокий ");
     static const std::string shortest = Utf8ToCp1251("   кратчайший ");
     static const std::string longest = Utf8ToCp1251(", длиннейший ");
+    const std::string suffix = unit.empty() ? unit : " " + unit;
     auto number = [&](double value) { return FormatFloat(format, value); };
+    auto time = [&](double value) { return number(value) + suffix; };
     const double delta = b - a;
-    std::string text = "A = " + number(a) + "   B = " + number(b) + "   B-A = " + number(delta);
-    if (delta != 0) text += "   1/(B-A) = " + number(1 / delta);
+    std::string text = "A = " + time(a) + "   B = " + time(b) + "   B-A = " + time(delta);
+    if (delta != 0)
+        text += "   1/(B-A) = " + number(1 / delta) + (unit.empty() ? "" : " 1/" + unit);
     text += edges + std::to_string(stats.Edges) + pulses + std::to_string(stats.HighPulses) + low +
             std::to_string(stats.LowPulses);
     const double span = std::abs(delta);
-    text += high + number(stats.HighTime);
+    text += high + time(stats.HighTime);
     if (span > 0) text += " (" + number(stats.HighTime / span * 100) + " %)";
     if (stats.HighPulses + stats.LowPulses > 0)
-        text += shortest + number(stats.Shortest) + longest + number(stats.Longest);
+        text += shortest + time(stats.Shortest) + longest + time(stats.Longest);
     return text;
 }

@@ -28,6 +28,6 @@ TSpanStats MeasureSpan(const TSampleModel& model, int samples, const std::vector
                        int bit, double from, double to);
 
 // "A = .. B = .. B-A = .. 1/(B-A) = .." and the statistics (cp1251), each number in Format
-// as the time axis writes its labels.
+// as the time axis writes its labels; times followed by Unit when there is one.
 std::string FormatSpanReadout(double a, double b, const TSpanStats& stats,
-                              const std::string& format);
+                              const std::string& format, const std::string& unit = std::string());

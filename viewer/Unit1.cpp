@@ -6,6 +6,7 @@
 
 #include "toolkit/CodePage.h"
 #include "toolkit/SysUtils.h"
+#include "viewer/ImportDocument.h"
 #include "viewer/SampleLine.h"
 
 TForm1* Form1 = nullptr;
@@ -18,6 +19,9 @@ namespace {
 constexpr int DesignTextHeight = 13;
 
 const char* const FileFilter = "log|*.log|stimuli|*.sti|All|*.*";
+// "Load" also lists the formats it converts; whatever is chosen is known by its content.
+const char* const OpenFilter = "log|*.log|stimuli|*.sti|VCD|*.vcd|sigrok session|*.sr|"
+                               "CSV|*.csv|All|*.*";
 
 const std::string& BitNumberCaption()
 {
@@ -164,7 +168,7 @@ void TForm1::BuildLayout()
     ApplySeriesSettings(LineSeries1, Chart2);
 
     OpenDialog1 = new TOpenDialog(this);
-    OpenDialog1->SetFilter(FileFilter);
+    OpenDialog1->SetFilter(OpenFilter);
     OpenDialog1->SetInitialDir(".");
     SaveDialog1 = new TSaveDialog(this);
     SaveDialog1->SetFilter(FileFilter);
@@ -199,6 +203,63 @@ void TForm1::BuildLayout()
     FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
     FFindMeasure = std::make_unique<TFindMeasure>(Memo1, FTextSamples.get(), FWaveLink.get(),
                                                   std::vector<TChart*>{Chart1, Chart2});
+    BuildDecoding();
+}
+
+void TForm1::BuildDecoding()
+{
+    std::vector<TChart*> charts;
+    for (const TWaveView& view : WaveViews())
+        charts.push_back(view.Chart);
+    FDecoding = std::make_unique<TWindowDecoding>(Memo1, FTextSamples.get(), charts);
+    FDecoding->OnCentre = [this](double time) { CentreChartsOn(time); };
+    FWaveLink->ExtraReadout = [this](int chart, int x, int y) {
+        return FDecoding->ReadoutAt(chart, x, y);
+    };
+    FWaveLink->DoubleClickFirst = [this](int chart, int x, int y) {
+        return FDecoding->JumpToItem(chart, x, y);
+    };
+    for (size_t i = 0; i < charts.size(); ++i)
+        charts[i]->OnContextPopup = [this, i](TCustomChart*, TMouseButton, TShiftState, int x,
+                                              int y) {
+            ChartContextPopup(static_cast<int>(i), x, y);
+        };
+}
+
+std::vector<TMenuItem> TForm1::ChartMenu(int chart)
+{
+    std::vector<TMenuItem> items = FDecoding->MenuItems(chart);
+    // The markers go where the menu was asked for.
+    const int x = FChartMenuX;
+    TFindMeasure* fm = FFindMeasure.get();
+    const bool anyMarker =
+        fm->MarkerSet(TFindMeasure::MarkerA) || fm->MarkerSet(TFindMeasure::MarkerB);
+    items.push_back({"-", nullptr});
+    items.push_back({"Marker A here", [fm, chart, x](TObject*) { fm->MarkerAHere(chart, x); }});
+    items.push_back({"Marker B here", [fm, chart, x](TObject*) { fm->MarkerBHere(chart, x); }});
+    items.push_back({"Clear markers", [fm](TObject*) { fm->ClearMarkers(); }, anyMarker});
+    return items;
+}
+
+void TForm1::ChartContextPopup(int chart, int x, int y)
+{
+    FChartMenuX = x;
+    if (!FChartMenu) FChartMenu = std::make_unique<TPopupMenu>();
+    FChartMenu->Items = ChartMenu(chart);
+    FChartMenu->Popup(WaveViews()[static_cast<size_t>(chart)].Chart, x, y);
+}
+
+void TForm1::CentreChartsOn(double time)
+{
+    const TChartAxis* bottom = Chart1->BottomAxis();
+    const double half = (bottom->Maximum() - bottom->Minimum()) / 2;
+    const TChartAxis* top = Chart1->TopAxis();
+    const TChartAxis* left = Chart1->LeftAxis();
+    const TChartAxis* right = Chart1->RightAxis();
+    Chart1->ZoomToValues(top->Minimum(), top->Maximum(), time - half, time + half, left->Minimum(),
+                         left->Maximum(), right->Minimum(), right->Maximum());
+    // The zoom's event couples the lower chart.
+    Chart1->RequestRepaint();
 }
 
 std::vector<TWaveView> TForm1::WaveViews() const
@@ -222,6 +283,7 @@ void TForm1::FormCreate(TObject*)
 void TForm1::LoadStartupFile(const std::string& fileName)
 {
     OpenDialog1->SetFileName(fileName);
+    if (LoadConverted(fileName)) return;
     Memo1->Lines()->Clear();
     NoteLoad(std::string());
     Memo1->Lines()->LoadFromFile(fileName);
@@ -254,6 +316,8 @@ bool TForm1::ConfirmReplacingCutFile(const std::string& fileName)
 
 void TForm1::SavedTo(const std::string& fileName)
 {
+    // A converted text now has a file of its own; the source stays what saving must spare.
+    if (!FImportSource.empty()) SetFileNameCaption(fileName);
     std::error_code ec;
     if (FCutLine >= 0 && std::filesystem::equivalent(FCutFileName, fileName, ec) && !ec) {
         FCutLine = -1;
@@ -276,6 +340,7 @@ void TForm1::Button1Click(TObject*)
 
 void TForm1::LoadChosenFile(const std::string& fileName)
 {
+    if (LoadConverted(fileName)) return;
     // The caption comes before the load, so a failed load leaves the new name shown.
     SetFileNameCaption(fileName);
     Memo1->Lines()->Clear();
@@ -286,6 +351,31 @@ void TForm1::LoadChosenFile(const std::string& fileName)
     Button2->Show();
     DataModified = 0;
     TellIfCut();
+}
+
+bool TForm1::LoadConverted(const std::string& fileName)
+{
+    const TFileFormat format = DetectFileFormat(fileName);
+    if (format == TFileFormat::Log) {
+        FImportSource.clear();
+        if (FWaveLink) FWaveLink->SetTimeUnit(std::string());
+        return false;
+    }
+    // Everything that can fail comes before the first change, so a malformed file, a cancel
+    // or a text too long for the view leaves the text, caption and modified state as they were.
+    const TConvertedFile converted = ConvertFile(fileName, format);
+    if (!converted.Converted) return true;
+    Memo1->Lines()->SetText(converted.Result.LogText);
+    NoteLoad(std::string());
+    FImportSource = fileName;
+    SetFileNameCaption(fileName, ImportCaptionSuffix(converted));
+    if (FWaveLink) FWaveLink->SetTimeUnit(ReadoutTimeUnit(converted.Result.Unit));
+    Button2->Click();
+    Button2->Show();
+    // A new document that exists nowhere yet: closing or loading asks to save it.
+    DataModified = 1;
+    ShowMessage(ImportNote(converted));
+    return true;
 }
 
 void TForm1::FormShortCut(TObject*, TShortCut shortCut, bool& handled)
@@ -360,6 +450,7 @@ void TForm1::Built()
 {
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
     if (FFindMeasure) FFindMeasure->WaveformsRebuilt(FLastBuild);
+    if (FDecoding) FDecoding->Rebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.
     const bool everyBit = std::all_of(FLastBuild.Bits.begin(), FLastBuild.Bits.end(),
@@ -433,8 +524,15 @@ void TForm1::Chart1Scroll(TObject*)
 void AskSaveChanges()
 {
     if (MessageDlg(SaveQuestion(), mtConfirmation, mbYesNo, 0) != mrYes) return;
+    const std::string source = Form1->ImportSource();
+    if (!source.empty()) {
+        Form1->SaveDialog1->SetFileName(ProposedLogName(source));
+        Form1->SaveDialog1->SetInitialDir(std::filesystem::path(source).parent_path().string());
+    }
     if (!Form1->SaveDialog1->Execute()) return;
     const std::string fileName = Form1->SaveDialog1->FileName();
+    // Raises, so that a close or load waiting on this save is abandoned with the text kept.
+    if (!source.empty()) RefuseSavingOverSource(source, fileName);
     // Saving over a file that was read only up to a NUL would lose what followed it.
     if (!Form1->ConfirmReplacingCutFile(fileName)) return;
     Form1->Memo1->Lines()->SaveToFile(fileName);

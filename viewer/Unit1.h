@@ -12,7 +12,9 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/Decoding.h"
 #include "viewer/FindMeasure.h"
 #include "viewer/TextSamples.h"
 #include "viewer/WaveLink.h"
@@ -84,6 +86,10 @@ public:
     bool ConfirmReplacingCutFile(const std::string& fileName);
     void SavedTo(const std::string& fileName);
 
+    // The file the text was converted from (another program's format), empty for a log.
+    // Saving never writes over it.
+    const std::string& ImportSource() const { return FImportSource; }
+
     std::string ClassName() const override { return "TForm1"; }
 
 private:
@@ -91,9 +97,14 @@ private:
     void TellIfCut();
 
     void BuildLayout();
+    // The charts' decoders, their menu and their links to the readout and the double-click.
+    void BuildDecoding();
     void CoupleChartsToChart1();
     // "Load" once the file is chosen: caption, text, build, "Repaint" shown.
     void LoadChosenFile(const std::string& fileName);
+    // Another program's file: converted into a new, unsaved text; false for a log, which the
+    // caller loads as it always has. A malformed file raises with nothing changed.
+    bool LoadConverted(const std::string& fileName);
 
     // A bit field changed and the text is as last built: refills only the series whose bit
     // changed (the others already hold what a build would give them); false when a full
@@ -109,6 +120,7 @@ private:
     // The file last loaded when a NUL cut it, and the 0-based line it was cut at.
     std::string FCutFileName;
     int FCutLine = -1;
+    std::string FImportSource;
     std::unique_ptr<TWaveLink> FWaveLink;
 
     // Declared after the link: it wraps the link's chart events and goes first.
@@ -120,6 +132,21 @@ public:
     // Markers A and B, the find bar's queries, Ctrl+G and the edge keys; the chart menu's
     // "Marker A here", "Marker B here" and "Clear markers" call it.
     TFindMeasure* FindMeasure() const { return FFindMeasure.get(); }
+
+    // The entries of chart Chart's menu (0-based, as WaveViews), raised by a right click
+    // without movement.
+    std::vector<TMenuItem> ChartMenu(int chart);
+    void ChartContextPopup(int chart, int x, int y);
+    // The charts' decoders.
+    TWindowDecoding* Decoding() const { return FDecoding.get(); }
+    // Both charts centred on Time, their zoom kept.
+    void CentreChartsOn(double time);
+
+private:
+    std::unique_ptr<TWindowDecoding> FDecoding;
+    std::unique_ptr<TPopupMenu> FChartMenu;
+    // The column of the last right click that asked for the chart's menu.
+    int FChartMenuX = 0;
 };
 
 extern TForm1* Form1;

@@ -32,7 +32,7 @@ TWaveLink::TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWave
         // press is left to the chart as before.
         auto press = [this, i, chart](TShiftState shift, int x, int y) {
             const bool jump = (shift & ssDouble) != 0 && chart->ChartRect().Contains(x, y);
-            if (jump) JumpToNearestEdge(i, x);
+            if (jump && !(DoubleClickFirst && DoubleClickFirst(i, x, y))) JumpToNearestEdge(i, x);
             chart->SetClickHandled(jump);
         };
         chart->OnClickBackground = [press](TCustomChart*, TMouseButton, TShiftState shift, int x,
@@ -118,7 +118,12 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
     const double time = axis->PixelToValue(x);
     side.Last = side.Last.Covers(time) ? MovedWithinStretch(side.Last, time)
                                        : MeasurePulse(side.Points, time);
-    c->SetOverlayText(FormatReadout(side.Last, axis->AxisValuesFormat()));
+    std::string text = FormatReadout(side.Last, axis->AxisValuesFormat(), FTimeUnit);
+    if (ExtraReadout) {
+        if (const std::string extra = ExtraReadout(chart, x, y); !extra.empty())
+            text += "   " + extra;
+    }
+    c->SetOverlayText(text);
 }
 
 void TWaveLink::PointerLeft(int chart)

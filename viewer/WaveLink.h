@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "samples/SampleModel.h"
@@ -42,6 +44,10 @@ public:
     void WaveformsRebuilt(const TWaveformBuildResult& build);
     // After an edit the lines no longer match the drawn waves: no marker until a build.
     void TextEdited();
+    // What one step of the times stands for, shown after every time of the readout; empty
+    // for a log, whose times have no unit.
+    void SetTimeUnit(std::string unit) { FTimeUnit = std::move(unit); }
+    const std::string& TimeUnit() const { return FTimeUnit; }
 
     // The caret's line is read from the memo's caret position.
     void CaretMoved();
@@ -62,6 +68,12 @@ public:
     const TBitPoints& Points(int chart) const { return FSides[chart].Points; }
     const std::vector<int>& TimeOrder() const { return FTimeOrder; }
     int BuiltLines() const { return FBuiltLines; }
+    // More for the readout of chart Chart at (X, Y), appended to the pulse's text ("" for
+    // nothing).
+    std::function<std::string(int chart, int x, int y)> ExtraReadout;
+    // Asked first on a double-click in a plot: true when it put the caret somewhere, and then
+    // no edge is looked for.
+    std::function<bool(int chart, int x, int y)> DoubleClickFirst;
 
 private:
     struct TSide
@@ -86,4 +98,5 @@ private:
     bool FMarkerShown = false;
     int FMarkerLine = -1;
     int FPointerChart = -1;
+    std::string FTimeUnit;
 };

@@ -5,7 +5,8 @@
 # file name into the save dialog, and compare the saved bytes. Then, on a 3000-line log:
 # select all, type, undo and save (bytes compared); End; a triple-click copied; a
 # middle-click pasting the primary selection; a line dragged to move it, and undone; the
-# find bar and Ctrl+G. Uses build/logview; skips when Xvfb cannot start.
+# find bar and Ctrl+G. Then a dump opened through its signal list and saved under the
+# proposed name. Uses build/logview and build/logview-render; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
@@ -221,4 +222,47 @@ xdotool key Home shift+End ctrl+c
 sleep 0.3
 [ "$(xclip -o -selection clipboard)" = "12340:d2" ] || fail "Ctrl+G went to \"$(xclip -o -selection clipboard)\""
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
-echo "e2e: 2 passed, 0 failed"
+kill "$APID" 2>/dev/null || true
+wait "$APID" 2>/dev/null || true
+APID=""
+
+# Another program's file: the tool's own dump of the example opens through the signal list
+# (OK takes the first 32 bits) and its note, as a new text that "Load" offers to save under
+# the source's name with .log, the proposal taken as it is.
+RENDER=${LOGVIEW_RENDER:-$(dirname "$PROGRAM")/logview-render}
+"$RENDER" --vcd "$WORK/capture.vcd" "$ROOT/examples/counter.log" || fail "no dump to open"
+cp "$WORK/capture.vcd" "$WORK/capture.before"
+"$RENDER" --convert "$WORK/expected.log" "$WORK/capture.vcd" 2>/dev/null || fail "no converted log"
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK" "$PROGRAM" "$WORK/capture.vcd" >"$WORK/app.log" 2>&1 &
+APID=$!
+P=$(window "Сигналы файла") || true
+[ -n "$P" ] || fail "no signal list for the dump"
+at "$P" 20 20
+xdotool key Return
+sleep 1
+N=$(window "^logview$") || true
+[ -n "$N" ] || fail "no note after the import"
+at "$N" 20 20
+xdotool key Return
+W=$(window "capture.vcd — ") || true
+[ -n "$W" ] || fail "the caption does not name the converted source"
+sleep 0.5
+at "$W" 45 20
+xdotool click 1
+Q=$(window "Confirm") || true
+[ -n "$Q" ] || fail "no save question after the import"
+at "$Q" 20 20
+xdotool key Return
+sleep 1
+D=$(timeout 20 xdotool search --sync --onlyvisible --name "Save|Сохран" 2>/dev/null | head -n 1) || true
+[ -n "$D" ] || fail "no save dialog"
+at "$D" 20 20
+xdotool key Return
+sleep 1
+xdotool key Escape
+sleep 0.5
+[ -f "$WORK/capture.log" ] || fail "the save did not propose capture.log"
+cmp "$WORK/expected.log" "$WORK/capture.log" || fail "the saved import differs from --convert"
+cmp "$WORK/capture.before" "$WORK/capture.vcd" || fail "the source changed"
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+echo "e2e: 3 passed, 0 failed"

@@ -339,3 +339,21 @@ TEST(SpanStats, MatchesAPlainModelOverRandomLogs)
         }
     }
 }
+
+TEST_F(FindMeasure, ChartMenuPlacesAndClearsMarkersWhereItWasAskedFor)
+{
+    TRecordingDialogProvider dialogs;
+    TDialogProviderScope scope(&dialogs);
+    TChart* chart = Form1->Chart1;
+    TFindMeasure* fm = Form1->FindMeasure();
+    auto rightClick = [&](int x) {
+        SimMouseDown(chart, mbRight, 0, x, MidY(chart));
+        SimMouseUp(chart, mbRight, 0, x, MidY(chart));
+    };
+    dialogs.MenuAnswers = {"Marker B here", "Clear markers"};
+    rightClick(X(chart, 500) + 2);
+    EXPECT_EQ(fm->MarkerTime(TFindMeasure::MarkerB), 500) << "on the edge, as a click puts it";
+    EXPECT_TRUE(fm->MarkerSet(TFindMeasure::MarkerB));
+    rightClick(X(chart, 300));
+    EXPECT_FALSE(fm->MarkerSet(TFindMeasure::MarkerB));
+}

@@ -17,6 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "toolkit/Graphics.h"
 #include "viewer/RenderTool.h"
 
 namespace fs = std::filesystem;
@@ -387,6 +388,50 @@ TEST_F(RenderProgram, PictureOfTheWindow)
         << r.Err;
 }
 
+// A decoder's items are drawn in the chart showing its data line, else in the upper one; the
+// rest of the picture stays as without decoders.
+TEST_F(RenderProgram, PictureShowsDecodedItemsInTheirChart)
+{
+    // 'A' (0x41) on bits 1 and 7 from 100, 100 units a bit, 8N1.
+    std::string text = "0:FF\n";
+    for (int k = 0; k < 10; ++k) {
+        const int level = k == 0 ? 0 : k == 9 ? 1 : (0x41 >> (k - 1)) & 1;
+        text += std::to_string(100 + 100 * k) + ":" + (level ? "FF" : "7D") + "\n";
+    }
+    const fs::path file = MakeFile("uart.log", text + "1500:FF\n");
+    const fs::path plain = Dir / "plain.png";
+    ASSERT_EQ(Run({"--png", plain.string(), "--size", "640x360", file.string()}).Status, 0);
+    TBitmap expected;
+    expected.LoadFromFile(plain.string());
+    struct Row
+    {
+        const char* decoder;
+        bool lower;
+    } rows[] = {{"uart:rx=1,bit=100", true}, {"uart:rx=7,bit=100", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.decoder);
+        const fs::path png = Dir / "decoded.png";
+        const TRunResult r = Run(
+            {"--decode", row.decoder, "--png", png.string(), "--size", "640x360", file.string()});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out, "1\t100\t1100\tdata\t41\tA\n");
+        TBitmap actual;
+        actual.LoadFromFile(png.string());
+        ASSERT_EQ(actual.Width(), expected.Width());
+        ASSERT_EQ(actual.Height(), expected.Height());
+        // The charts share the area below the 41-pixel button bar in halves.
+        const int middle = 41 + (expected.Height() - 41) / 2;
+        int upper = 0;
+        int lower = 0;
+        for (int y = 0; y < expected.Height(); ++y)
+            for (int x = 0; x < expected.Width(); ++x)
+                if (actual.PixelColor(x, y) != expected.PixelColor(x, y))
+                    ++(y < middle ? upper : lower);
+        EXPECT_EQ(upper > 0, !row.lower);
+        EXPECT_EQ(lower > 0, row.lower);
+    }
+}
+
 TEST_F(RenderProgram, HostileFilesEndCleanlyWithTheirOwnMessages)
 {
     const fs::path good = MakeFile("日本語.log", "10:1\n20:0\n");
@@ -560,8 +605,14 @@ TEST_F(RenderProgram, DecodeListsItemsOfEveryDecoder)
          64,
          "",
          "baud and bit"},
-        {"decode with a picture",
-         {"--decode", "i2c:scl=0,sda=1", "--png", "x.png", good.string()},
+        {"decode with a picture: the items listed as well",
+         {"--decode", "uart:rx=1,bit=100", "--png", (Dir / "decoded.png").string(), "--size",
+          "400x300", good.string()},
+         0,
+         "1\t150\t1150\tdata\t41\tA\n",
+         ""},
+        {"decode with points",
+         {"--decode", "i2c:scl=0,sda=1", "--points", good.string()},
          64,
          "",
          "--decode takes no"},
@@ -642,6 +693,13 @@ TEST_F(RenderProgram, ConvertAndCsvWriteTheirFiles)
                                              "#0\n1!\n#4294967296\n0!\n");
     const fs::path log = MakeFile("a.log", "0:0\n10:1e5\n10:3\n");
     const fs::path bad = MakeFile("bad.log", "0:0\n7:80\nnot a sample\n9:0\n");
+    const fs::path csv = MakeFile("scope.txt", "; an analyzer's export\nTime [ms],CLK,CS\n"
+                                               "0.5,0,1\n1.25,1,1\n2,1,0\n");
+    std::ifstream sessionFile(std::string(std::getenv("LOGVIEW_SOURCE_DIR")) +
+                                  "/tests/formats/data/demo.sr",
+                              std::ios::binary);
+    const std::string session{std::istreambuf_iterator<char>(sessionFile), {}};
+    const fs::path cutSession = MakeFile("cut.sr", session.substr(0, session.size() / 2));
     const fs::path out = Dir / "out";
     struct Row
     {
@@ -660,22 +718,32 @@ TEST_F(RenderProgram, ConvertAndCsvWriteTheirFiles)
         {"a dump, the signals named in their order",
          {"--convert=" + out.string(), "--signals", "top.bus[1],top.clk", dump.string()},
          0,
-         "timescale: 100 ps",
+         "VCD, unit: 100 ps",
          "0:1\r\n40:3"},
         {"a signal the dump lacks",
          {"--convert", out.string(), "--signals", "top.bus[2]", dump.string()},
          64,
          "no signal top.bus[2]",
          std::nullopt},
-        {"a time beyond 32 bits",
+        {"a time beyond 32 bits, written ten times coarser and the rounding reported",
          {"--convert", out.string(), cut.string()},
+         0,
+         "1 time rounded to 10 steps",
+         "0:1\r\n429496730:0"},
+        {"an analyzer's CSV in the coarsest unit its times are whole in",
+         {"--convert", out.string(), "--signals", "CS,CLK", csv.string()},
+         0,
+         "CSV, unit: 10 us",
+         "50:1\r\n125:3\r\n200:2"},
+        {"a session cut in half names its fault",
+         {"--convert", out.string(), cutSession.string()},
          2,
-         "cut.vcd:5: time '4294967296' does not fit",
+         "cut.sr: not a whole zip file",
          std::nullopt},
         {"a log is no dump",
          {"--convert", out.string(), log.string()},
          64,
-         "not a VCD",
+         "not a VCD, sigrok session or CSV",
          std::nullopt},
         {"the output is the input",
          {"--convert", dump.string(), dump.string()},

@@ -126,9 +126,11 @@ TEST_F(MainWindow, TextsAndSettingsOfTheControls)
     EXPECT_EQ(Form1->Memo1->ScrollBars(), ssVertical);
     EXPECT_TRUE(Form1->Memo1->WordWrap());
     EXPECT_FALSE(Form1->Memo1->ReadOnly());
-    EXPECT_EQ(Form1->OpenDialog1->Filter(), "log|*.log|stimuli|*.sti|All|*.*");
+    EXPECT_EQ(Form1->OpenDialog1->Filter(),
+              "log|*.log|stimuli|*.sti|VCD|*.vcd|sigrok session|*.sr|CSV|*.csv|All|*.*");
     EXPECT_EQ(Form1->OpenDialog1->InitialDir(), ".");
-    EXPECT_EQ(Form1->SaveDialog1->Filter(), Form1->OpenDialog1->Filter());
+    // Only logs are saved; other formats are opened to be converted.
+    EXPECT_EQ(Form1->SaveDialog1->Filter(), "log|*.log|stimuli|*.sti|All|*.*");
     EXPECT_EQ(Form1->SaveDialog1->InitialDir(), "");
     EXPECT_EQ(Form1->Panel1->TabOrder(), 0);
     EXPECT_EQ(Form1->Panel2->TabOrder(), 1);

@@ -114,11 +114,13 @@ TEST(VcdExport, SmallLogGivesTheHandWrittenDump)
     EXPECT_EQ(read.BadLines(), (std::vector<int>{2, 7}));
     EXPECT_EQ(WriteVcd(read, NormaliseTimescale("10us")), Expected);
 
-    // Without negative times nothing is shifted, and a first sample after 0 changes there.
-    const std::string plain = WriteVcd(ModelOf("10:ff"), "1 ns");
+    // Without negative times nothing is shifted, and the dump starts at the first sample: a
+    // reader must not find a 0 at time 0 that the log never had.
+    const std::string plain = WriteVcd(ModelOf("10:ff\n20:1"), "1 ns");
     EXPECT_EQ(plain.find("$comment"), std::string::npos);
-    EXPECT_NE(plain.find("#0\n$dumpvars\nb0 !\n0a\n"), std::string::npos);
-    EXPECT_NE(plain.find("#10\nb11111111 !\n1a\n"), std::string::npos);
+    EXPECT_EQ(plain.find("#0\n"), std::string::npos);
+    EXPECT_NE(plain.find("#10\n$dumpvars\nb11111111 !\n1a\n"), std::string::npos);
+    EXPECT_NE(plain.find("#20\nb1 !\n0b\n"), std::string::npos);
 }
 
 TEST(VcdExport, TimescaleTexts)

@@ -209,7 +209,8 @@ TEST_F(Workflow, EditThenLoadAnsweringNoOpensTheNextFile)
     EXPECT_EQ(Dialogs.Shown[0].Box.CancelButton, mbNo);
     EXPECT_EQ(Dialogs.Shown[1].Kind, TShown::FileDialog);
     EXPECT_FALSE(Dialogs.Shown[1].File.Save);
-    EXPECT_EQ(Dialogs.Shown[1].File.Filter, "log|*.log|stimuli|*.sti|All|*.*");
+    EXPECT_EQ(Dialogs.Shown[1].File.Filter,
+              "log|*.log|stimuli|*.sti|VCD|*.vcd|sigrok session|*.sr|CSV|*.csv|All|*.*");
     EXPECT_EQ(Dialogs.Shown[1].File.FilterIndex, 1);
     EXPECT_EQ(Dialogs.Shown[1].File.InitialDir, ".");
     // The open dialog starts with the name given on the command line.
