@@ -19,6 +19,8 @@ namespace {
 
 // A count step gives the event loop back after this long, so typing stays fluid.
 constexpr qint64 kCountSliceMs = 8;
+// Lines the search for a typed text reads before it lets typing go on (a few ms).
+constexpr size_t kSearchSliceLines = 50000;
 
 const std::string& Say(const char* utf8)
 {
@@ -73,6 +75,7 @@ void TFindBar::Open()
 void TFindBar::Close()
 {
     FCounting.stop();
+    FSearching = false;
     hide();
     FView->SetHighlight(std::string());
     FView->setFocus(Qt::OtherFocusReason);
@@ -113,7 +116,9 @@ void TFindBar::Typed()
         FHasOrigin = true;
     }
     if (FFinder->Searchable()) {
-        Search(0);
+        FSearching = true;
+        FSearchStep = 0;
+        SearchSome(kSearchSliceLines);
         StartCount();
     }
     ShowNote();
@@ -142,6 +147,7 @@ bool TFindBar::Step(bool backwards)
 bool TFindBar::Search(int direction)
 {
     FStepNote.clear();
+    FSearching = false;
     if (!FFinder || !FFinder->Searchable()) return false;
     TTextPos from = FOrigin;
     if (direction > 0) from = std::max(FView->Caret(), FView->Anchor());
@@ -152,10 +158,36 @@ bool TFindBar::Search(int direction)
         FStepNote = Say("не найдено");
         return false;
     }
-    if (wrapped) FStepNote = Say(direction < 0 ? "с конца" : "с начала");
+    Select(match, wrapped, direction < 0);
+    return true;
+}
+
+bool TFindBar::SearchSome(size_t lines)
+{
+    if (!FSearching || !FFinder) return true;
+    TTextPos match;
+    bool wrapped = false;
+    switch (FFinder->NextPart(*FBuffer, FOrigin, false, match, wrapped, FSearchStep, lines)) {
+    case TTextFinder::TPart::Unfinished:
+        FStepNote = Say("ищу…");
+        return false;
+    case TTextFinder::TPart::NotFound:
+        FStepNote = Say("не найдено");
+        break;
+    case TTextFinder::TPart::Found:
+        FStepNote.clear();
+        Select(match, wrapped, false);
+        break;
+    }
+    FSearching = false;
+    return true;
+}
+
+void TFindBar::Select(TTextPos match, bool wrapped, bool backwards)
+{
+    if (wrapped) FStepNote = Say(backwards ? "с конца" : "с начала");
     FView->SetCaret(match);
     FView->SetCaret(TTextPos{match.Line, match.Column + FFinder->Length()}, true);
-    return true;
 }
 
 void TFindBar::Recount()
@@ -180,14 +212,23 @@ void TFindBar::StartCount()
 void TFindBar::CountSome()
 {
     if (FBuffer == nullptr || !FFinder) return FCounting.stop();
-    // An edit made the pieces invalid: the count starts over on the new text.
-    if (FBuffer->Revision() != FCountRevision) return StartCount();
     QElapsedTimer clock;
     clock.start();
+    if (FSearching) {
+        while (!SearchSome(kSearchSliceLines) && clock.elapsed() < kCountSliceMs) {
+        }
+        if (!FSearching) ShowNote();
+    }
+    if (FCount >= 0) {
+        if (!FSearching) FCounting.stop();
+        return;
+    }
+    // An edit made the pieces invalid: the count starts over on the new text.
+    if (FBuffer->Revision() != FCountRevision) return StartCount();
     while (FPiece < FPieces.size() && clock.elapsed() < kCountSliceMs)
         FCounted += FFinder->CountIn(FPieces[FPiece++]);
     if (FPiece < FPieces.size()) return;
-    FCounting.stop();
+    if (!FSearching) FCounting.stop();
     FPieces.clear();
     FCount = static_cast<int>(std::min<size_t>(FCounted, INT_MAX));
     ShowNote();

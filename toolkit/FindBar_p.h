@@ -53,6 +53,9 @@ private:
     void Typed();
     // Direction 0: from where typing began, as the text grows.
     bool Search(int direction);
+    // The typed text's search goes on in parts beside the count; true when it ended.
+    bool SearchSome(size_t lines);
+    void Select(TTextPos match, bool wrapped, bool backwards);
     void StartCount();
     void CountSome();
     void ShowNote();
@@ -72,6 +75,9 @@ private:
     // What the search step said (wrapped, not found), shown after the count.
     std::string FStepNote;
     int FCount = -1;
+    // The search for the typed text is still going: lines searched so far.
+    bool FSearching = false;
+    size_t FSearchStep = 0;
     // The count runs over the buffer's pieces as they were at its start; an edit restarts it.
     QBasicTimer FCounting;
     std::vector<std::string_view> FPieces;

@@ -1,6 +1,7 @@
 #include "toolkit/TextFind.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -80,12 +81,21 @@ size_t TTextFinder::CountIn(std::string_view text) const
 bool TTextFinder::Next(const TTextBuffer& buffer, TTextPos from, bool backwards, TTextPos& match,
                        bool& wrapped) const
 {
-    if (!Searchable()) return false;
+    size_t step = 0;
+    return NextPart(buffer, from, backwards, match, wrapped, step, SIZE_MAX) == TPart::Found;
+}
+
+TTextFinder::TPart TTextFinder::NextPart(const TTextBuffer& buffer, TTextPos from, bool backwards,
+                                         TTextPos& match, bool& wrapped, size_t& step,
+                                         size_t limit) const
+{
+    if (!Searchable()) return TPart::NotFound;
     const size_t lines = buffer.LineCount();
     from = buffer.Clamp(from);
     // Lines from the start line on (or back), then round the end to the start line again,
     // whose other part is searched last.
-    for (size_t step = 0; step <= lines; ++step) {
+    for (; step <= lines; ++step) {
+        if (limit-- == 0) return TPart::Unfinished;
         const bool round = !backwards ? from.Line + step >= lines : step > from.Line;
         const size_t line =
             !backwards ? (from.Line + step) % lines : (from.Line + lines - step % lines) % lines;
@@ -103,8 +113,8 @@ bool TTextFinder::Next(const TTextBuffer& buffer, TTextPos from, bool backwards,
         if (at != npos) {
             match = TTextPos{line, at};
             wrapped = round || step == lines;
-            return true;
+            return TPart::Found;
         }
     }
-    return false;
+    return TPart::NotFound;
 }

@@ -29,6 +29,11 @@ public:
     // going round the text's end once; Wrapped tells whether it did. False when none.
     bool Next(const TTextBuffer& buffer, TTextPos from, bool backwards, TTextPos& match,
               bool& wrapped) const;
+    // The same search in parts, so that a long text never holds the caller up: Step is the
+    // number of lines searched so far (0 to begin), and at most Limit more are searched.
+    enum class TPart { Found, NotFound, Unfinished };
+    TPart NextPart(const TTextBuffer& buffer, TTextPos from, bool backwards, TTextPos& match,
+                   bool& wrapped, size_t& step, size_t limit) const;
 
 private:
     std::string FNeedle;

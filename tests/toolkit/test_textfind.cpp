@@ -126,3 +126,23 @@ TEST(FindBar, MarksTheMatchesOnTheRowsShownWhileOpen)
     rows = marked();
     EXPECT_EQ(std::count(rows.begin(), rows.end(), 0), 8) << "no marks once closed";
 }
+
+TEST(FindBar, TypedTextFarDownIsFoundBetweenKeystrokesAndCounted)
+{
+    TMemo memo;
+    memo.SetBounds(0, 0, 240, 200);
+    std::string text;
+    for (int i = 0; i < 120000; ++i)
+        text += "x\r\n";
+    memo.SetText(text + "ab ab");
+    static_cast<TMemoView*>(ControlWidget(&memo))->show();
+    ProcessEvents();
+    memo.ShowFindBar();
+    memo.SetFindText("ab");
+    EXPECT_EQ(memo.AnchorPos(), memo.CaretPos()) << "a keystroke reads only the first lines";
+    for (int i = 0; i < 1000 && (memo.FindMatchCount() < 0 || memo.AnchorPos() == memo.CaretPos());
+         ++i)
+        ProcessEvents();
+    EXPECT_EQ(memo.AnchorPos(), (TTextPos{120000, 0}));
+    EXPECT_EQ(memo.FindMatchCount(), 2);
+}
