@@ -137,7 +137,10 @@ bool TFindBar::Step(bool backwards)
         }
     }
     if (!FFinder) FFinder = std::make_unique<TTextFinder>(FText);
-    const bool found = Search(backwards ? -1 : 1);
+    // Counted to none in this very text: no need to read it all again.
+    const bool none = FCount == 0 && FCountRevision == FBuffer->Revision();
+    const bool found = !none && Search(backwards ? -1 : 1);
+    if (none) FStepNote = Say("не найдено");
     if (found) FOrigin = std::min(FView->Caret(), FView->Anchor());
     if (FCount < 0 ? !FCounting.isActive() : FCountRevision != FBuffer->Revision()) StartCount();
     ShowNote();
