@@ -1,7 +1,7 @@
 // The chart control: walls, titles and legend, and the fixed drawing sequence that lays out
 // and paints background, titles, axes, back wall, series and the zoom rectangle. Implemented
 // in Chart.cpp (parts, layout, painting), ChartMouse.cpp (zoom, pan, clicks) and
-// ChartOverlay.cpp (overlay text and marker).
+// ChartOverlay.cpp (overlay text and markers).
 #pragma once
 
 #include <cstdint>
@@ -240,6 +240,17 @@ public:
     int MarkerPixel() const;
     // Neither the series red nor the grid grey.
     TColor MarkerColor = 0xFF0000;
+    // Measuring markers A (0) and B (1): lines at values of the bottom axis with their
+    // letter at the top of the plot, drawn over the picture as the marker above is.
+    static constexpr int MeasureMarkerCount = 2;
+    bool MeasureMarkerVisible(int index) const { return FMeasureVisible[index]; }
+    double MeasureMarkerValue(int index) const { return FMeasureValue[index]; }
+    void SetMeasureMarker(int index, double value);
+    void ClearMeasureMarker(int index);
+    // The column through the last drawing's mapping; -1 when it is not drawn.
+    int MeasureMarkerPixel(int index) const;
+    // Apart from the caret marker's blue and from each other: green and purple.
+    TColor MeasureMarkerColors[MeasureMarkerCount] = {0x008000, 0x800080};
 
     // Annotations drawn after the series in a band along the top of the plot; the source is
     // not owned (nullptr: none, and the picture is exactly as without the feature).
@@ -256,6 +267,9 @@ public:
     TChartClickEvent OnClickBackground;
     // The pan button pressed and released at one point, nothing panned: the chart's menu.
     TChartClickEvent OnContextPopup;
+    // The zoom button pressed and released at one point (a pixel or two apart), nothing
+    // zoomed; the zoom rectangle is gone by then.
+    TChartClickEvent OnZoomButtonClick;
 
     std::string ClassName() const override { return "TCustomChart"; }
 
@@ -298,6 +312,10 @@ private:
     std::string FOverlayText;
     bool FMarkerVisible = false;
     double FMarkerValue = 0;
+    bool FMeasureVisible[MeasureMarkerCount] = {};
+    double FMeasureValue[MeasureMarkerCount] = {};
+    // The plot column of a bottom-axis value, or -1 outside the plot.
+    int PlotColumn(double value) const;
     TChartAnnotationSource* FAnnotations = nullptr;
     int FAnnotationTextHeight = 0;
 };

@@ -11,6 +11,8 @@ namespace {
 
 // Drags of this many pixels or fewer in either direction are taken for a slip of the hand.
 constexpr int kMinimumZoomDrag = 16;
+// A press and release this close together are a click rather than a drag.
+constexpr int kClickSlop = 2;
 // An axis also answers a press this far inside the chart rectangle from its line.
 constexpr int kAxisInnerReach = 3;
 // Share of its range the vertical axes move by per wheel notch.
@@ -232,8 +234,13 @@ void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     zoom.X1 = x;
     zoom.Y1 = y;
     if (std::abs(zoom.X1 - zoom.X0) <= kMinimumZoomDrag ||
-        std::abs(zoom.Y1 - zoom.Y0) <= kMinimumZoomDrag)
+        std::abs(zoom.Y1 - zoom.Y0) <= kMinimumZoomDrag) {
+        // Raised once the rectangle is gone, so that its handler may change the overlay.
+        if (std::abs(zoom.X1 - zoom.X0) <= kClickSlop &&
+            std::abs(zoom.Y1 - zoom.Y0) <= kClickSlop && OnZoomButtonClick)
+            OnZoomButtonClick(this, button, shift, x, y);
         return;
+    }
     if (zoom.X1 > zoom.X0 && zoom.Y1 > zoom.Y0)
         ZoomToRectangle();
     else

@@ -14,6 +14,7 @@ std::string NormaliseTimescale(std::string_view text);
 // The whole dump of every sample of Model, bad lines left out. Samples are placed by a
 // stable sort on their times (the order the charts give them); at a time shared by several
 // samples the last of them holds. The dump starts at the first sample's time with its values
-// (an empty log: at 0 with every signal 0), and a change is written only where a value changes. Negative times are shifted so that the first one
-// is 0, and a $comment says by how much. Timescale must be a normalised one.
+// (an empty log: at 0 with every signal 0), and a change is written only where a value changes.
+// Negative times are shifted so that the first one is 0, and a $comment says by how much. Timescale
+// must be a normalised one.
 std::string WriteVcd(const TSampleModel& model, const std::string& timescale);

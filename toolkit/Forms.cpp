@@ -55,6 +55,10 @@ uint16_t VirtualKey(int key)
         return 27;
     case Qt::Key_Space:
         return 32;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Down:
+        return 40;
     case Qt::Key_Insert:
         return 45;
     case Qt::Key_Delete:

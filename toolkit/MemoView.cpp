@@ -19,6 +19,7 @@
 #include <climits>
 
 #include "toolkit/CodePage_p.h"
+#include "toolkit/FindBar_p.h"
 
 namespace {
 
@@ -54,6 +55,20 @@ void TMemoView::Detach()
     FSliceX.clear();
     FBlink.stop();
     FScrollTimer.stop();
+    if (FFindBar != nullptr) FFindBar->Detach();
+}
+
+TFindBar* TMemoView::FindBar()
+{
+    if (FFindBar == nullptr && FBuffer != nullptr) FFindBar = new TFindBar(this, FBuffer);
+    return FFindBar;
+}
+
+void TMemoView::SetHighlight(const std::string& text)
+{
+    if (text.empty() && !FHighlight) return;
+    FHighlight = text.empty() ? nullptr : std::make_unique<TTextFinder>(text);
+    viewport()->update();
 }
 
 void TMemoView::UpdateMetrics()
@@ -92,6 +107,7 @@ void TMemoView::TextReplaced()
     SetTop(TRow{});
     horizontalScrollBar()->setValue(0);
     viewport()->update();
+    if (FFindBar != nullptr) FFindBar->Recount();
 }
 
 // ---- rows
@@ -572,6 +588,19 @@ void TMemoView::DrawRow(QPainter& painter, const TRow& row, int y, qreal& widest
         QTextLayout& layout = LayoutOf(row.Line, s);
         const size_t start = SliceStart(s);
         QList<QTextLayout::FormatRange> selections;
+        if (FHighlight && FHighlight->Searchable()) {
+            QTextCharFormat found;
+            found.setBackground(QColor(255, 230, 120));
+            const std::string_view text = FBuffer->Line(row.Line);
+            const size_t end =
+                std::min(text.size(), start + static_cast<size_t>(layout.text().size()));
+            const std::string_view piece = text.substr(start, end - start);
+            const size_t n = FHighlight->Length();
+            for (size_t at = FHighlight->FindIn(piece, 0); at != TTextFinder::npos;
+                 at = FHighlight->FindIn(piece, at + n))
+                selections.push_back(
+                    QTextLayout::FormatRange{static_cast<int>(at), static_cast<int>(n), found});
+        }
         if (selected) {
             const size_t end = start + static_cast<size_t>(layout.text().size());
             const size_t a = std::clamp(selBegin, start, end);

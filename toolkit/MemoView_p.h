@@ -15,11 +15,13 @@
 
 #include "toolkit/Controls_p.h"
 #include "toolkit/TextBuffer.h"
+#include "toolkit/TextFind.h"
 
 class QMenu;
 class QMimeData;
 class QPainter;
 class TSelectionData;
+class TFindBar;
 
 // Text that typing may put in: no control characters.
 bool IsPrintableText(const QString& text);
@@ -74,6 +76,12 @@ public:
     static const QMimeData* PrimarySelection();
     // Takes Data.
     static void SetPrimarySelection(QMimeData* data);
+
+    // The find bar over the text area, made when first asked for.
+    TFindBar* FindBar();
+    bool HasFindBar() const { return FFindBar != nullptr; }
+    // Every visible match of Text is marked; empty marks nothing.
+    void SetHighlight(const std::string& text);
 
     // After every edit by the user, before the caret's report of the same edit.
     std::function<void()> OnEdited;
@@ -248,4 +256,6 @@ private:
     int FWheelRest = 0;
     QString FPreedit;
     QRect FLastCaretRect;
+    TFindBar* FFindBar = nullptr;
+    std::unique_ptr<TTextFinder> FHighlight;
 };

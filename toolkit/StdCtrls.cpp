@@ -1,11 +1,13 @@
 #include "toolkit/StdCtrls.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <algorithm>
 
 #include "toolkit/CodePage.h"
 #include "toolkit/CodePage_p.h"
+#include "toolkit/FindBar_p.h"
 #include "toolkit/Graphics_p.h"
 #include "toolkit/MemoView_p.h"
 #include "toolkit/StdCtrls_p.h"
@@ -338,6 +340,66 @@ TTextPos TMemo::AnchorPos() const
 void TMemo::SetCaretPos(TTextPos pos)
 {
     ViewOf(this)->SetCaret(pos);
+}
+
+namespace {
+
+TFindBar* FindBarOf(const TMemo* memo)
+{
+    TMemoView* view = ViewOf(memo);
+    TFindBar* bar = view->FindBar();
+    if (bar != nullptr && !bar->OnQuery)
+        bar->OnQuery = [memo](const std::string& text, int direction, std::string& note) {
+            return memo->OnFindQuery ? memo->OnFindQuery(text, direction, note) : -1;
+        };
+    return bar;
+}
+
+} // namespace
+
+void TMemo::ShowFindBar()
+{
+    if (TFindBar* bar = FindBarOf(this)) bar->Open();
+}
+
+void TMemo::CloseFindBar()
+{
+    if (ViewOf(this)->HasFindBar()) FindBarOf(this)->Close();
+}
+
+bool TMemo::FindBarVisible() const
+{
+    return ViewOf(this)->HasFindBar() && FindBarOf(this)->isVisible();
+}
+
+bool TMemo::FindBarFocused() const
+{
+    return FindBarVisible() && FindBarOf(this)->isAncestorOf(QApplication::focusWidget());
+}
+
+std::string TMemo::FindText() const
+{
+    return ViewOf(this)->HasFindBar() ? FindBarOf(this)->Text() : std::string();
+}
+
+void TMemo::SetFindText(const std::string& value)
+{
+    if (TFindBar* bar = FindBarOf(this)) bar->SetText(value);
+}
+
+bool TMemo::FindNext(bool backwards)
+{
+    return ViewOf(this)->HasFindBar() && FindBarOf(this)->Step(backwards);
+}
+
+std::string TMemo::FindNote() const
+{
+    return ViewOf(this)->HasFindBar() ? FindBarOf(this)->Note() : std::string();
+}
+
+int TMemo::FindMatchCount() const
+{
+    return ViewOf(this)->HasFindBar() ? FindBarOf(this)->Count() : -1;
 }
 
 void TMemo::TextReplaced()

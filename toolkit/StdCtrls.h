@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -180,6 +181,31 @@ public:
     void SetCaretPos(TTextPos pos);
     // The selection's other end; the caret's own place when nothing is selected.
     TTextPos AnchorPos() const;
+
+    // The find bar: a field and a note laid over the top of the view's own area. Typing
+    // in it selects the first match from where the caret was and counts the matches (in
+    // steps, the note saying so until done); every visible match is marked; Return and
+    // Shift+Return step; Escape closes it and gives the focus back to the text.
+    void ShowFindBar();
+    void CloseFindBar();
+    bool FindBarVisible() const;
+    bool FindBarFocused() const;
+    // Setting the text searches as typing it does.
+    std::string FindText() const;
+    void SetFindText(const std::string& value);
+    // Selects the next (Backwards: previous) match of the text last searched from the
+    // caret, going round the end of the text when needed; false when there is none.
+    // Works with the bar closed too.
+    bool FindNext(bool backwards = false);
+    // The bar's note (cp1251): the number of matches, that the search went round, or
+    // what a query handler said.
+    std::string FindNote() const;
+    // Matches of the text in the whole text; -1 while they are counted.
+    int FindMatchCount() const;
+    // Asked first with every text the bar searches (Direction 0 as it is typed, 1 next,
+    // -1 previous): below 0 leaves it to the plain-text search; otherwise the handler has
+    // searched it itself, written Note, and answers 1 found or 0 not found.
+    std::function<int(const std::string& text, int direction, std::string& note)> OnFindQuery;
 
     // After every edit by the user, and after a load or SetText replaced the text.
     TNotifyEvent OnChange;

@@ -142,11 +142,24 @@ TShiftState SimHeldButtons()
     return ShiftFromQt(Qt::NoModifier, gHeld);
 }
 
+namespace {
+
+// Control given the focus, or without one the widget that has it (a field of a bar that is
+// no control of its own).
+QWidget* FocusTarget(TControl* control)
+{
+    if (control == nullptr) return QApplication::focusWidget();
+    QWidget* w = ControlWidget(control);
+    if (w != nullptr) w->setFocus(Qt::OtherFocusReason);
+    return w;
+}
+
+} // namespace
+
 void SimTypeText(TControl* control, const std::string& text)
 {
-    QWidget* w = ControlWidget(control);
+    QWidget* w = FocusTarget(control);
     if (w == nullptr) return;
-    w->setFocus(Qt::OtherFocusReason);
     const QString unicode = Cp1251ToQString(text);
     for (const QChar ch : unicode) {
         if (ch == QLatin1Char('\n')) {
@@ -166,7 +179,7 @@ void SimTypeText(TControl* control, const std::string& text)
 
 void SimKeyPress(TControl* control, TTestKey key, TShiftState shift)
 {
-    QWidget* w = ControlWidget(control);
+    QWidget* w = control == nullptr ? QApplication::focusWidget() : ControlWidget(control);
     if (w == nullptr) return;
     Qt::Key qtKey = Qt::Key_unknown;
     QString text;
@@ -219,9 +232,8 @@ void SimKeyPress(TControl* control, TTestKey key, TShiftState shift)
 
 void SimShortCut(TControl* control, TShortCut shortCut)
 {
-    QWidget* w = ControlWidget(control);
+    QWidget* w = FocusTarget(control);
     if (w == nullptr) return;
-    w->setFocus(Qt::OtherFocusReason);
     const int code = shortCut & 0x0FFF;
     Qt::Key key = Qt::Key_unknown;
     QString text;

@@ -50,7 +50,8 @@ enum TTestKey : uint8_t {
     vkDown = 40,
     vkDelete = 46,
 };
-// Gives Control the focus and types cp1251 Text into it, character by character.
+// Gives Control the focus and types cp1251 Text into it, character by character. These key
+// functions send to the widget that has the focus when Control is null.
 void SimTypeText(TControl* control, const std::string& text);
 void SimKeyPress(TControl* control, TTestKey key, TShiftState shift = 0);
 

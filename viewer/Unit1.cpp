@@ -201,6 +201,8 @@ void TForm1::BuildLayout()
     for (const TWaveView& view : WaveViews())
         charts.push_back({view.Chart, view.Series});
     FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
+    FFindMeasure = std::make_unique<TFindMeasure>(Memo1, FTextSamples.get(), FWaveLink.get(),
+                                                  std::vector<TChart*>{Chart1, Chart2});
     BuildDecoding();
 }
 
@@ -226,11 +228,22 @@ void TForm1::BuildDecoding()
 
 std::vector<TMenuItem> TForm1::ChartMenu(int chart)
 {
-    return FDecoding->MenuItems(chart);
+    std::vector<TMenuItem> items = FDecoding->MenuItems(chart);
+    // The markers go where the menu was asked for.
+    const int x = FChartMenuX;
+    TFindMeasure* fm = FFindMeasure.get();
+    const bool anyMarker =
+        fm->MarkerSet(TFindMeasure::MarkerA) || fm->MarkerSet(TFindMeasure::MarkerB);
+    items.push_back({"-", nullptr});
+    items.push_back({"Marker A here", [fm, chart, x](TObject*) { fm->MarkerAHere(chart, x); }});
+    items.push_back({"Marker B here", [fm, chart, x](TObject*) { fm->MarkerBHere(chart, x); }});
+    items.push_back({"Clear markers", [fm](TObject*) { fm->ClearMarkers(); }, anyMarker});
+    return items;
 }
 
 void TForm1::ChartContextPopup(int chart, int x, int y)
 {
+    FChartMenuX = x;
     if (!FChartMenu) FChartMenu = std::make_unique<TPopupMenu>();
     FChartMenu->Items = ChartMenu(chart);
     FChartMenu->Popup(WaveViews()[static_cast<size_t>(chart)].Chart, x, y);
@@ -373,6 +386,8 @@ void TForm1::FormShortCut(TObject*, TShortCut shortCut, bool& handled)
     } else if (shortCut == ShortCut(VK_F5, 0) && Button2->Visible()) {
         handled = true;
         Button2->Click();
+    } else if (FFindMeasure && FFindMeasure->ShortCut(shortCut)) {
+        handled = true;
     }
 }
 
@@ -434,6 +449,7 @@ bool TForm1::RebuildChangedBits()
 void TForm1::Built()
 {
     if (FWaveLink) FWaveLink->WaveformsRebuilt(FLastBuild);
+    if (FFindMeasure) FFindMeasure->WaveformsRebuilt(FLastBuild);
     if (FDecoding) FDecoding->Rebuilt(FLastBuild);
     // The bad line is shown with the caret on it, so that it can be mended at once; a bad
     // bit number is no line's fault and leaves the caret alone.

@@ -15,6 +15,7 @@
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 #include "viewer/Decoding.h"
+#include "viewer/FindMeasure.h"
 #include "viewer/TextSamples.h"
 #include "viewer/WaveLink.h"
 #include "viewer/Waveform.h"
@@ -122,9 +123,15 @@ private:
     std::string FImportSource;
     std::unique_ptr<TWaveLink> FWaveLink;
 
+    // Declared after the link: it wraps the link's chart events and goes first.
+    std::unique_ptr<TFindMeasure> FFindMeasure;
+
 public:
     // The readout, marker and double-click jump between Memo1 and the charts.
     TWaveLink* WaveLink() const { return FWaveLink.get(); }
+    // Markers A and B, the find bar's queries, Ctrl+G and the edge keys; the chart menu's
+    // "Marker A here", "Marker B here" and "Clear markers" call it.
+    TFindMeasure* FindMeasure() const { return FFindMeasure.get(); }
 
     // The entries of chart Chart's menu (0-based, as WaveViews), raised by a right click
     // without movement.
@@ -138,6 +145,8 @@ public:
 private:
     std::unique_ptr<TWindowDecoding> FDecoding;
     std::unique_ptr<TPopupMenu> FChartMenu;
+    // The column of the last right click that asked for the chart's menu.
+    int FChartMenuX = 0;
 };
 
 extern TForm1* Form1;

@@ -16,9 +16,13 @@ TWaveLink::TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWave
     for (int i = 0; i < static_cast<int>(FSides.size()); ++i) {
         TChart* chart = FSides[i].Chart;
         chart->OnMouseMove = [this, i](TObject*, TShiftState, int x, int y) {
+            FPointerChart = i;
             PointerMoved(i, x, y);
         };
-        chart->OnMouseLeave = [this, i](TObject*) { PointerLeft(i); };
+        chart->OnMouseLeave = [this, i](TObject*) {
+            if (FPointerChart == i) FPointerChart = -1;
+            PointerLeft(i);
+        };
         // Before the chart starts a drag: the readout goes while the picture is still
         // the cached one, so the zoom rectangle is drawn over the right pixels.
         chart->OnMouseDown = [this, i](TObject*, TMouseButton, TShiftState, int, int) {
@@ -65,7 +69,7 @@ void TWaveLink::WaveformsRebuilt(const TWaveformBuildResult& build)
         side.Points =
             TBitPoints(model, std::max(bit, 0), bit >= 0 ? build.BuiltSamples : 0, FTimeOrder);
         side.Last = TPulseReadout();
-        side.Chart->SetOverlayText(std::string());
+        side.Chart->SetOverlayText(side.Standing);
     }
 }
 
@@ -105,6 +109,7 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
 {
     TSide& side = FSides[chart];
     TChart* c = side.Chart;
+    if (!side.Standing.empty()) return c->SetOverlayText(side.Standing);
     if (c->ZoomRecord().Active || c->PanningRecord().Active || !c->ChartRect().Contains(x, y)) {
         PointerLeft(chart);
         return;
@@ -123,7 +128,15 @@ void TWaveLink::PointerMoved(int chart, int x, int y)
 
 void TWaveLink::PointerLeft(int chart)
 {
-    FSides[chart].Chart->SetOverlayText(std::string());
+    FSides[chart].Chart->SetOverlayText(FSides[chart].Standing);
+}
+
+void TWaveLink::SetStandingText(int chart, const std::string& text)
+{
+    TSide& side = FSides[chart];
+    side.Standing = text;
+    side.Last = TPulseReadout();
+    side.Chart->SetOverlayText(text);
 }
 
 bool TWaveLink::JumpToNearestEdge(int chart, int x)

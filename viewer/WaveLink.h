@@ -47,6 +47,7 @@ public:
     // What one step of the times stands for, shown after every time of the readout; empty
     // for a log, whose times have no unit.
     void SetTimeUnit(std::string unit) { FTimeUnit = std::move(unit); }
+    const std::string& TimeUnit() const { return FTimeUnit; }
 
     // The caret's line is read from the memo's caret position.
     void CaretMoved();
@@ -57,6 +58,16 @@ public:
     // pixel column X; false when there is no edge or no such line.
     bool JumpToNearestEdge(int chart, int x);
 
+    // A text the chart's title line shows whenever the pointer's readout does not (the
+    // markers' measurement); while it is set it also takes the pointer's place.
+    void SetStandingText(int chart, const std::string& text);
+    // The chart under the pointer, -1 when none.
+    int PointerChart() const { return FPointerChart; }
+    // What the last build drew: chart Chart's points, the samples' drawing order (empty
+    // when their times ascend) and the lines built.
+    const TBitPoints& Points(int chart) const { return FSides[chart].Points; }
+    const std::vector<int>& TimeOrder() const { return FTimeOrder; }
+    int BuiltLines() const { return FBuiltLines; }
     // More for the readout of chart Chart at (X, Y), appended to the pulse's text ("" for
     // nothing).
     std::function<std::string(int chart, int x, int y)> ExtraReadout;
@@ -72,6 +83,7 @@ private:
         TBitPoints Points;
         // The stretch last measured, reused while the pointer stays in it.
         TPulseReadout Last;
+        std::string Standing;
     };
 
     void ShowMarker(bool visible, double time);
@@ -85,5 +97,6 @@ private:
     bool FTextEdited = false;
     bool FMarkerShown = false;
     int FMarkerLine = -1;
+    int FPointerChart = -1;
     std::string FTimeUnit;
 };

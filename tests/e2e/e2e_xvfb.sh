@@ -4,11 +4,11 @@
 # chart, type a line into the text view, load again, answer "save changes?" with Yes, type a
 # file name into the save dialog, and compare the saved bytes. Then, on a 3000-line log:
 # select all, type, undo and save (bytes compared); End; a triple-click copied; a
-# middle-click pasting the primary selection; a line dragged to move it, and undone. Then a
-# dump opened through its signal list and saved under the proposed name. Then a UART decoder
-# set from the upper chart's menu and dialog, its boxes seen in the band, and a row of its
-# list window putting the caret on the item's line. Uses build/logview and
-# build/logview-render; skips when Xvfb cannot start.
+# middle-click pasting the primary selection; a line dragged to move it, and undone; the
+# find bar and Ctrl+G. Then a dump opened through its signal list and saved under the
+# proposed name. Then a UART decoder set from the upper chart's menu and dialog, its boxes
+# seen in the band, and a row of its list window putting the caret on the item's line. Uses
+# build/logview and build/logview-render; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
@@ -197,6 +197,32 @@ MOVED=$(xclip -o -selection clipboard)
 xdotool key ctrl+z ctrl+Home shift+End ctrl+c
 sleep 0.3
 [ "$(xclip -o -selection clipboard)" = "777:10:0#" ] || fail "undo did not take the move back"
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+
+# Ctrl+F, a text typed into the find bar, Escape back to the text with the match selected.
+at "$W" $TX $TY
+xdotool click 1
+xdotool key ctrl+f
+sleep 0.3
+xdotool type --delay 30 "29900:"
+sleep 0.5
+xdotool key Escape Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "29900:ae" ] || fail "the find bar went to \"$(xclip -o -selection clipboard)\""
+
+# Ctrl+G, a time typed into its dialog: the caret on the sample line at or before it.
+xdotool key ctrl+g
+G=$(timeout 20 xdotool search --sync --onlyvisible --name "Перейти" 2>/dev/null | head -n 1) || true
+[ -n "$G" ] || G=$(xdotool getactivewindow 2>/dev/null || true)
+[ -n "$G" ] || fail "no go-to-time dialog"
+at "$G" 20 20
+xdotool type --delay 30 "12345"
+xdotool key Return
+sleep 0.5
+at "$W" $TX $TY
+xdotool key Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "12340:d2" ] || fail "Ctrl+G went to \"$(xclip -o -selection clipboard)\""
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
 kill "$APID" 2>/dev/null || true
 wait "$APID" 2>/dev/null || true

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t op = data[at++];
         const int w = std::max(1, memo->Width());
         const int h = std::max(1, memo->Height());
-        switch (op % 24) {
+        switch (op % 28) {
         case 0:
             SimTypeText(memo, std::string(1, static_cast<char>(' ' + arg() % 95)));
             break;
@@ -158,6 +158,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             SimMouseMove(chart, 0, arg() % std::max(1, chart->Width()), chart->Height() / 2);
             break;
         }
+        case 23: {
+            const int a = arg();
+            memo->SetFocus();
+            SimKeyPress(nullptr, (a & 1) ? vkDown : vkUp, ssAlt | ((a & 2) ? ssShift : 0));
+            break;
+        }
+        case 24: {
+            TChart* chart = op & 0x80 ? Form1->Chart2 : Form1->Chart1;
+            const int x = arg() % std::max(1, chart->Width());
+            const int y = arg() % std::max(1, chart->Height());
+            SimMouseDown(chart, mbLeft, (op & 0x40) ? ssShift : 0, x, y);
+            SimMouseUp(chart, mbLeft, (op & 0x40) ? ssShift : 0, x, y);
+            break;
+        }
+        case 25: {
+            const char* const texts[] = {
+                "1",       "0:",           "edge:bit=1", "pulse:bit=0,level=low,longer=7",
+                "word:x1", "gap:longer=3", "pulse:bit=", ""};
+            SimShortCut(memo, ShortCut('F', ssCtrl));
+            memo->SetFindText(texts[arg() % 8]);
+            SimShortCut(nullptr, ShortCut(VK_F3, (op & 0x80) ? ssShift : 0));
+            break;
+        }
+        case 26:
+            SimKeyPress(nullptr, vkEscape);
+            break;
         default:
             ProcessEvents();
             break;
