@@ -108,7 +108,7 @@ void TChartDecoder::Spans(size_t first, size_t count, TAnnotationSpan* spans) co
 
 namespace {
 
-struct TFieldSpec
+struct TSetupKey
 {
     const char* Key;
     std::vector<std::string> Choices;
@@ -117,7 +117,7 @@ struct TFieldSpec
 // The dialog's fields: the setup's keys, then (for UART) the time unit of a baud rate.
 const char* const TimeUnitLabel = "time unit";
 
-std::vector<TFieldSpec> FieldSpecs(TDecodeProtocol protocol)
+std::vector<TSetupKey> SetupKeys(TDecodeProtocol protocol)
 {
     switch (protocol) {
     case TDecodeProtocol::Uart:
@@ -275,37 +275,37 @@ bool TWindowDecoding::EditDecoder(int chart, TDecodeProtocol protocol)
             break;
         }
     }
-    const std::vector<TFieldSpec> specs = FieldSpecs(protocol);
+    const std::vector<TSetupKey> entries = SetupKeys(protocol);
     TFieldsDialogRequest request;
     request.Title = std::string("Decode ") + (protocol == TDecodeProtocol::Uart  ? "UART"
                                               : protocol == TDecodeProtocol::Spi ? "SPI"
                                                                                  : "I2C");
-    for (const TFieldSpec& spec : specs) {
+    for (const TSetupKey& entry : entries) {
         TDialogField field;
-        field.Label = spec.Key;
-        field.Choices = spec.Choices;
-        if (!spec.Choices.empty()) field.Value = spec.Choices.front();
-        if (spec.Key == std::string(TimeUnitLabel)) field.Value = timescale;
+        field.Label = entry.Key;
+        field.Choices = entry.Choices;
+        if (!entry.Choices.empty()) field.Value = entry.Choices.front();
+        if (entry.Key == std::string(TimeUnitLabel)) field.Value = timescale;
         for (const auto& [key, value] : given)
-            if (key == spec.Key) field.Value = value;
+            if (key == entry.Key) field.Value = value;
         request.Fields.push_back(field);
     }
     // The setup as the tool would read it, and its time unit.
-    const auto compose = [protocol, specs](const std::vector<std::string>& values,
-                                           std::string& unit) {
+    const auto compose = [protocol, entries](const std::vector<std::string>& values,
+                                             std::string& unit) {
         std::string text = ProtocolName(protocol);
         text += ':';
         bool first = true;
-        for (size_t i = 0; i < specs.size() && i < values.size(); ++i) {
+        for (size_t i = 0; i < entries.size() && i < values.size(); ++i) {
             const std::string value = Trimmed(values[i]);
-            if (specs[i].Key == std::string(TimeUnitLabel)) {
+            if (entries[i].Key == std::string(TimeUnitLabel)) {
                 unit = value;
                 continue;
             }
             if (value.empty()) continue;
             if (!first) text += ',';
             first = false;
-            text += specs[i].Key;
+            text += entries[i].Key;
             text += '=';
             text += value;
         }
