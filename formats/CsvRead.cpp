@@ -95,6 +95,13 @@ std::string Lower(std::string_view text)
 
 enum class TTimeKind { None, Seconds, Samples };
 
+bool IsRowNumberColumn(std::string_view header)
+{
+    const std::string name = Lower(header);
+    return name == "id" || name == "index" || name == "no" || name == "no." || name == "#" ||
+           name == "n";
+}
+
 // What the first header field says of the time column.
 TTimeKind TimeColumn(std::string_view header, int& exponent)
 {
@@ -305,7 +312,8 @@ public:
             }
             Split(line, FSeparator, fields);
             if (!CheckFields(fields, number)) return false;
-            if (FTimeKind != TTimeKind::None && !SurveyTime(fields[0], number)) return false;
+            if (FTimeKind != TTimeKind::None && !SurveyTime(fields[FTimeField], number))
+                return false;
             for (size_t c = 0; c < FColumns.size(); ++c)
                 if (!SurveyValue(FColumns[c], fields[c + FFirstValue], number)) return false;
             ++FRows;
@@ -382,14 +390,14 @@ public:
             bool wasRounded = false;
             if (FTimeKind == TTimeKind::Seconds) {
                 TDecimal decimal;
-                ParseDecimal(fields[0], FPoint, decimal);
+                ParseDecimal(fields[FTimeField], FPoint, decimal);
                 if (!WholeOf(decimal, FUnitExponent - exponent - coarser, time, wasRounded))
-                    return Overflow(result, number, fields[0]);
+                    return Overflow(result, number, fields[FTimeField]);
             } else if (FTimeKind == TTimeKind::Samples) {
                 TDecimal decimal;
-                ParseDecimal(fields[0], FPoint, decimal);
+                ParseDecimal(fields[FTimeField], FPoint, decimal);
                 if (!WholeOf(decimal, -coarser, time, wasRounded))
-                    return Overflow(result, number, fields[0]);
+                    return Overflow(result, number, fields[FTimeField]);
             } else {
                 time = DivideRounded(time, coarser, wasRounded);
             }
@@ -412,7 +420,7 @@ public:
                 word |= static_cast<uint32_t>((values[c] >> p) & 1u) << b;
                 result.UnknownValues += unknown[c];
             }
-            if (!writer.Add(time, word)) return Overflow(result, number, fields[0]);
+            if (!writer.Add(time, word)) return Overflow(result, number, fields[FTimeField]);
         }
         writer.Finish();
         result.Status = TImportStatus::Converted;
@@ -461,7 +469,18 @@ private:
         std::vector<std::string_view> fields;
         Split(line, FSeparator, fields);
         FTimeKind = TimeColumn(fields[0], FUnitExponent);
-        FFirstValue = FTimeKind == TTimeKind::None ? 0 : 1;
+        // Some exports number the rows in a first column and give the time in the second.
+        FTimeField = 0;
+        if (FTimeKind != TTimeKind::Seconds && fields.size() > 2 && IsRowNumberColumn(fields[0])) {
+            int exponent = 0;
+            const TTimeKind second = TimeColumn(fields[1], exponent);
+            if (second == TTimeKind::Seconds) {
+                FTimeKind = second;
+                FUnitExponent = exponent;
+                FTimeField = 1;
+            }
+        }
+        FFirstValue = FTimeKind == TTimeKind::None ? 0 : FTimeField + 1;
         std::vector<std::string> names(fields.begin() + FFirstValue, fields.end());
         // Some exports head every channel alike ("logic") and list the names in a comment.
         const std::vector<std::string> listed = ListedChannels(comments);
@@ -560,6 +579,8 @@ private:
     TTimeKind FTimeKind = TTimeKind::None;
     int FUnitExponent = 0;
     int FFirstValue = 0;
+    // The field that holds the time, when there is one.
+    int FTimeField = 0;
     // The finest power of ten seconds any time needs to be whole.
     int FFinest = CoarsestExponent;
     int64_t FRows = 0;
