@@ -328,7 +328,40 @@ int TFindMeasure::FindQuery(const std::string& text, int direction, std::string&
     bool wrapped = false;
     const bool found = StepTo(FQueryMatches, direction > 0, true, wrapped);
     if (wrapped) note += Utf8ToCp1251(direction > 0 ? ", с начала" : ", с конца");
+    if (!found) note += Utf8ToCp1251(", не найдено");
     return found ? 1 : 0;
+}
+
+bool TFindMeasure::FindEvents(const std::string& query, bool backwards)
+{
+    FMemo->SetFindText(query);
+    FMemo->ShowFindBar();
+    return FMemo->FindNext(backwards);
+}
+
+bool TFindMeasure::HasSearch() const
+{
+    return !FMemo->FindText().empty();
+}
+
+bool TFindMeasure::FindNext(bool backwards)
+{
+    return FMemo->FindNext(backwards);
+}
+
+int TFindMeasure::ChartBit(int chart) const
+{
+    return chart >= 0 && chart < static_cast<int>(FBuild.Bits.size()) ? FBuild.Bits[chart] : -1;
+}
+
+bool TFindMeasure::CaretWord(uint32_t& word) const
+{
+    const TSampleModel& model = FSamples->Last();
+    const int line = static_cast<int>(std::min<size_t>(FMemo->CaretPos().Line, INT_MAX));
+    const int sample = line < FLink->BuiltLines() ? model.SampleOfLine(line) : -1;
+    if (sample < 0 || sample >= FBuild.BuiltSamples) return false;
+    word = model.Word(sample);
+    return true;
 }
 
 void TFindMeasure::CaretToLine(int line, double time, bool centre)

@@ -61,6 +61,17 @@ public:
     // there is none that way.
     bool StepEdge(int chart, bool forward);
 
+    // The chart menu's searches go through the find bar as a typed query would: Query
+    // replaces the bar's text (a text search included), the bar shows it and its note,
+    // and the caret goes to the next (Backwards: previous) match.
+    bool FindEvents(const std::string& query, bool backwards);
+    bool HasSearch() const;
+    bool FindNext(bool backwards);
+    // Chart Chart's bit in the last build, -1 without one.
+    int ChartBit(int chart) const;
+    // The word of the sample on the caret's line; false when the line holds none.
+    bool CaretWord(uint32_t& word) const;
+
 private:
     // The find bar's query handler (see TMemo::OnFindQuery).
     int FindQuery(const std::string& text, int direction, std::string& note);

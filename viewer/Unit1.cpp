@@ -203,6 +203,7 @@ void TForm1::BuildLayout()
     FWaveLink = std::make_unique<TWaveLink>(Memo1, FTextSamples.get(), std::move(charts));
     FFindMeasure = std::make_unique<TFindMeasure>(Memo1, FTextSamples.get(), FWaveLink.get(),
                                                   std::vector<TChart*>{Chart1, Chart2});
+    FChartFind = std::make_unique<TChartFind>(FFindMeasure.get());
     BuildDecoding();
 }
 
@@ -238,6 +239,8 @@ std::vector<TMenuItem> TForm1::ChartMenu(int chart)
     items.push_back({"Marker A here", [fm, chart, x](TObject*) { fm->MarkerAHere(chart, x); }});
     items.push_back({"Marker B here", [fm, chart, x](TObject*) { fm->MarkerBHere(chart, x); }});
     items.push_back({"Clear markers", [fm](TObject*) { fm->ClearMarkers(); }, anyMarker});
+    for (TMenuItem& item : FChartFind->MenuItems(chart))
+        items.push_back(std::move(item));
     return items;
 }
 

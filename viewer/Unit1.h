@@ -14,6 +14,7 @@
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
+#include "viewer/ChartFind.h"
 #include "viewer/Decoding.h"
 #include "viewer/FindMeasure.h"
 #include "viewer/TextSamples.h"
@@ -125,6 +126,8 @@ private:
 
     // Declared after the link: it wraps the link's chart events and goes first.
     std::unique_ptr<TFindMeasure> FFindMeasure;
+    // The chart menu's "Find pulse..." and "Find word...", through FFindMeasure.
+    std::unique_ptr<TChartFind> FChartFind;
 
 public:
     // The readout, marker and double-click jump between Memo1 and the charts.

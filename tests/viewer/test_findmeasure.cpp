@@ -357,3 +357,113 @@ TEST_F(FindMeasure, ChartMenuPlacesAndClearsMarkersWhereItWasAskedFor)
     rightClick(X(chart, 300));
     EXPECT_FALSE(fm->MarkerSet(TFindMeasure::MarkerB));
 }
+
+TEST_F(FindMeasure, ChartMenuSearchesStepAsTheQueryListsAndF3GoesOnWithThem)
+{
+    TRecordingDialogProvider dialogs;
+    TDialogProviderScope scope(&dialogs);
+    std::mt19937 random(2231);
+    Load(RandomLog(random, 300));
+    const TSampleModel& model = Form1->TextSamples().Last();
+    TMemo* memo = Form1->Memo1;
+    TChart* chart = Form1->Chart1;
+    chart->ZoomToValues(0, 1, 0, 200, -0.2, 1.2, 0, 1);
+    Form1->FindMeasure()->GoToTime(-1);
+    ProcessEvents();
+    // A text search in the bar, which the menu's search takes the place of.
+    memo->SetFindText("0:");
+    auto rightClick = [&](TChart* c) {
+        SimMouseDown(c, mbRight, 0, X(c, 100), MidY(c));
+        SimMouseUp(c, mbRight, 0, X(c, 100), MidY(c));
+        ProcessEvents();
+        FlushPaints(Form1);
+    };
+    // The model: the first match after (or last before) the caret's sample in the drawing
+    // order, round the ends.
+    auto key = [](const TFindMatch& m) { return std::pair<int64_t, int>{m.Start, m.Line}; };
+    auto caretKey = [&] {
+        const int line = static_cast<int>(CaretLine());
+        return std::pair<int64_t, int>{model.Time(model.SampleOfLine(line)), line};
+    };
+    auto expected = [&](const std::vector<TFindMatch>& matches, bool forward) {
+        const std::pair<int64_t, int> caret = caretKey();
+        if (forward) {
+            for (const TFindMatch& m : matches)
+                if (key(m) > caret) return m;
+            return matches.front();
+        }
+        for (auto m = matches.rbegin(); m != matches.rend(); ++m)
+            if (key(*m) < caret) return *m;
+        return matches.back();
+    };
+    auto query = [&](const std::string& text) {
+        TFindQuery q;
+        std::string error;
+        EXPECT_TRUE(ParseFindQuery(text, q, error)) << error;
+        return FindMatches(model, model.SampleCount(), q);
+    };
+    // After each step the caret is on the model's match, the note tells when it went round,
+    // and the charts show its time with their zoom kept.
+    auto step = [&](const std::vector<TFindMatch>& matches, bool forward, auto press) {
+        const TFindMatch want = expected(matches, forward);
+        const bool wrapped = forward ? key(want) <= caretKey() : key(want) >= caretKey();
+        press();
+        FlushPaints(Form1);
+        EXPECT_EQ(CaretLine(), static_cast<size_t>(want.Line));
+        const std::string round = Utf8ToCp1251(forward ? "с начала" : "с конца");
+        EXPECT_EQ(memo->FindNote().find(round) != std::string::npos, wrapped) << memo->FindNote();
+        for (const TChart* c : {Form1->Chart1, Form1->Chart2}) {
+            const TChartAxis* axis = c->BottomAxis();
+            EXPECT_DOUBLE_EQ(axis->Maximum() - axis->Minimum(), 200);
+            EXPECT_LE(axis->Minimum(), want.Start);
+            EXPECT_GE(axis->Maximum(), want.Start);
+        }
+    };
+    auto f3 = [] { SimShortCut(nullptr, ShortCut(VK_F3, 0)); };
+    auto shiftF3 = [] { SimShortCut(nullptr, ShortCut(VK_F3, ssShift)); };
+
+    // High pulses on bit 0 shorter than 30; a bad width first, refused as --find refuses it.
+    const std::vector<TFindMatch> pulses = query("pulse:bit=0,level=high,shorter=30");
+    ASSERT_GT(pulses.size(), 5u);
+    dialogs.MenuAnswers = {"Find pulse..."};
+    dialogs.FieldsAnswers = {{"0", "high", "3O", "", "next"}, {"0", "high", "30", "", "next"}};
+    step(pulses, true, [&] { rightClick(chart); });
+    TFindQuery bad;
+    std::string badError;
+    ASSERT_FALSE(ParseFindQuery("pulse:bit=0,level=high,shorter=3O", bad, badError));
+    ASSERT_EQ(dialogs.Count(TRecordingDialogProvider::TShown::Error), 1);
+    for (const auto& shown : dialogs.Shown) {
+        if (shown.Kind == TRecordingDialogProvider::TShown::Error) {
+            EXPECT_EQ(shown.Box.Message, badError);
+        }
+    }
+    EXPECT_EQ(memo->FindText(), "pulse:bit=0,level=high,shorter=30");
+    for (size_t i = 0; i <= pulses.size(); ++i)
+        step(pulses, true, f3);
+    for (int i = 0; i < 4; ++i)
+        step(pulses, false, shiftF3);
+
+    // A word pattern searched backwards, then forwards from the menu's "Next match".
+    const std::vector<TFindMatch> words = query("word:10");
+    ASSERT_GT(words.size(), 5u);
+    dialogs.MenuAnswers = {"Find word...", "Next match\tF3"};
+    dialogs.FieldsAnswers = {{"10", "previous"}};
+    step(words, false, [&] { rightClick(Form1->Chart2); });
+    step(words, true, [&] { rightClick(Form1->Chart2); });
+    for (int i = 0; i < 3; ++i)
+        step(words, false, shiftF3);
+
+    // Nothing found: a note, and neither the caret nor the charts move. The lower chart
+    // offers its own bit.
+    const size_t line = CaretLine();
+    const double min = chart->BottomAxis()->Minimum();
+    dialogs.MenuAnswers = {"Find pulse..."};
+    dialogs.FieldsAnswers = {{"1", "low", "", "100000", "next"}};
+    rightClick(Form1->Chart2);
+    EXPECT_EQ(dialogs.Shown.back().Fields.Fields.at(0).Value, "1");
+    f3();
+    EXPECT_EQ(CaretLine(), line);
+    EXPECT_EQ(chart->BottomAxis()->Minimum(), min);
+    EXPECT_NE(memo->FindNote().find(Utf8ToCp1251("не найдено")), std::string::npos)
+        << memo->FindNote();
+}
