@@ -3,6 +3,8 @@
 // than a drawing of the series.
 #include "chart/Chart.h"
 
+#include <algorithm>
+
 void TCustomChart::SetOverlayText(const std::string& value)
 {
     if (FOverlayText == value) return;
@@ -114,7 +116,9 @@ void TCustomChart::PaintOverlay()
         canvas->ClipToRect(line);
         canvas->SetBackgroundMode(TRANSPARENT);
         canvas->SetTextAlignment(TA_LEFT | TA_TOP);
-        const int x = (line.Left + line.Right) / 2 - canvas->MeasureTextWidth(FOverlayText) / 2;
+        // Centred, unless that would cut off its start: what a long line says first matters most.
+        const int x = std::max(line.Left, (line.Left + line.Right) / 2 -
+                                              canvas->MeasureTextWidth(FOverlayText) / 2);
         canvas->WriteText(x, line.Top, FOverlayText);
         canvas->RemoveClip();
     }

@@ -77,8 +77,16 @@ std::string FormatSpanReadout(double a, double b, const TSpanStats& stats,
     auto time = [&](double value) { return number(value) + suffix; };
     const double delta = b - a;
     std::string text = "A = " + time(a) + "   B = " + time(b) + "   B-A = " + time(delta);
-    if (delta != 0)
-        text += "   1/(B-A) = " + number(1 / delta) + (unit.empty() ? "" : " 1/" + unit);
+    if (delta != 0) {
+        // A rate is no time: the time format's three decimals would show most of them as 0,
+        // so it gets four significant digits.
+        const double rate = 1 / delta;
+        const int decimals =
+            std::clamp(3 - static_cast<int>(std::floor(std::log10(std::abs(rate)))), 0, 15);
+        text += "   1/(B-A) = " +
+                FormatFloat(decimals > 0 ? "#,##0." + std::string(decimals, '#') : "#,##0", rate) +
+                (unit.empty() ? "" : " 1/" + unit);
+    }
     text += edges + std::to_string(stats.Edges) + pulses + std::to_string(stats.HighPulses) + low +
             std::to_string(stats.LowPulses);
     const double span = std::abs(delta);

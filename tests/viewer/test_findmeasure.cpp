@@ -292,6 +292,28 @@ TEST_F(FindMeasure, EdgeKeysStepThroughTheEdgesTheFindQueryLists)
     }
 }
 
+// 1/(B-A) of markers thousands of units apart read "0" in the time format's three decimals.
+TEST(SpanStats, TheRateKeepsFourSignificantDigits)
+{
+    const struct
+    {
+        double Delta;
+        const char* Format;
+        double Rate;
+    } rows[] = {{6209.697, "0.000000", 0.000161},
+                {3, "0.0000", 0.3333},
+                {0.5, "0", 2},
+                {1e-6, "#,##0", 1e6},
+                {-40, "0.000", -0.025}};
+    for (const auto& row : rows) {
+        const std::string text =
+            FormatSpanReadout(100, 100 + row.Delta, TSpanStats{}, "#,##0.###", "");
+        EXPECT_NE(text.find("1/(B-A) = " + FormatFloat(row.Format, row.Rate) + " "),
+                  std::string::npos)
+            << text;
+    }
+}
+
 TEST(SpanStats, MatchesAPlainModelOverRandomLogs)
 {
     for (unsigned seed = 1; seed <= 40; ++seed) {
