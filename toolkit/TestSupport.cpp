@@ -254,6 +254,14 @@ void SimShortCut(TControl* control, TShortCut shortCut)
     SendKey(w, key, mods, text);
 }
 
+void SimActivateWindow(TControl* control)
+{
+    QWidget* w = ControlWidget(control);
+    if (w == nullptr) return;
+    w->window()->activateWindow();
+    QApplication::processEvents();
+}
+
 bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, int x, int y)
 {
     QWidget* w = TargetOf(control);

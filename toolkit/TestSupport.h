@@ -59,6 +59,10 @@ void SimKeyPress(TControl* control, TTestKey key, TShiftState shift = 0);
 // with its modifiers), as the platform delivers it.
 void SimShortCut(TControl* control, TShortCut shortCut);
 
+// Makes Control's window the active one, as a click on its frame does, so that keys typed
+// with no control named reach it even while another window of the program was active.
+void SimActivateWindow(TControl* control);
+
 // Drags local files (cp1251 names) over Control at (X, Y) and drops them there as a file
 // manager does: the URLs, and their text as well. True when the drop was accepted.
 bool SimDropFiles(TControl* control, const std::vector<std::string>& fileNames, int x, int y);

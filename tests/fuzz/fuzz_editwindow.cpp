@@ -185,7 +185,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             SimKeyPress(nullptr, vkEscape);
             break;
         default:
-            ProcessEvents();
+            // The last case's other bytes: gestures added later, so that older seeds replay
+            // as they were.
+            switch (op / 28) {
+            case 1: {
+                // Ctrl+G with a time, at times a wrong one first.
+                const int a = arg();
+                if (a & 1) gDialogs.FieldsAnswers.push_back({"x1"});
+                gDialogs.FieldsAnswers.push_back({std::to_string(a * 31 - 100) + ",5"});
+                SimShortCut(memo, ShortCut('G', ssCtrl));
+                gDialogs.FieldsAnswers.clear();
+                break;
+            }
+            case 2:
+            case 3: {
+                // The chart menu's marker entries.
+                static const char* const entries[] = {"Marker A here", "Marker B here",
+                                                      "Clear markers"};
+                TChart* chart = op / 28 == 3 ? Form1->Chart2 : Form1->Chart1;
+                const int x = arg() % std::max(1, chart->Width());
+                gDialogs.MenuAnswers = {entries[arg() % 3]};
+                SimMouseDown(chart, mbRight, 0, x, chart->Height() / 2);
+                SimMouseUp(chart, mbRight, 0, x, chart->Height() / 2);
+                gDialogs.MenuAnswers.clear();
+                break;
+            }
+            case 4:
+                SimKeyPress(nullptr, vkReturn, (arg() & 1) ? ssShift : 0);
+                break;
+            default:
+                ProcessEvents();
+                break;
+            }
             break;
         }
         CheckState();
