@@ -239,7 +239,8 @@ std::string ImportNote(const TConvertedFile& converted)
                               FormatName(converted.Format), r.Unit.empty() ? "?" : r.Unit.c_str(),
                               static_cast<int>(r.Signals.size()));
     if (r.UnknownValues > 0)
-        note += Format(Cp("\n%lld значений были x или z (прочитаны как 0).").c_str(),
+        // The count in the words logview-render prints, so that both read alike.
+        note += Format(Cp("\n%lld values were x or z (прочитаны как 0).").c_str(),
                        static_cast<long long>(r.UnknownValues));
     if (!r.Loss.empty()) note += Cp("\nПотеря точности: ") + r.Loss + ".";
     note += Cp("\nТекст ещё не сохранён.");

@@ -177,7 +177,7 @@ TEST_F(ImportWindow, DroppedDumpDrawsTheChosenBitsAsTheirLog)
         const std::string note = Cp1251ToUtf8(Dialogs.LastMessage(TShown::Information));
         EXPECT_TRUE(Contains(note, "VCD") && Contains(note, "1 ns") && Contains(note, "сигналов 3"))
             << note;
-        EXPECT_EQ(Contains(note, std::to_string(capture.UnknownCount()) + " значений"),
+        EXPECT_EQ(Contains(note, std::to_string(capture.UnknownCount()) + " values were x or z"),
                   capture.UnknownCount() > 0)
             << note;
 
