@@ -17,6 +17,8 @@ TWaveLink::TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWave
         TChart* chart = FSides[i].Chart;
         chart->OnMouseMove = [this, i](TObject*, TShiftState, int x, int y) {
             FPointerChart = i;
+            FPointerX = x;
+            FPointerY = y;
             PointerMoved(i, x, y);
         };
         chart->OnMouseLeave = [this, i](TObject*) {
@@ -137,6 +139,9 @@ void TWaveLink::SetStandingText(int chart, const std::string& text)
     side.Standing = text;
     side.Last = TPulseReadout();
     side.Chart->SetOverlayText(text);
+    // Cleared with the pointer resting on the chart (Escape): its readout comes back at once,
+    // not only on the next move.
+    if (text.empty() && FPointerChart == chart) PointerMoved(chart, FPointerX, FPointerY);
 }
 
 bool TWaveLink::JumpToNearestEdge(int chart, int x)
