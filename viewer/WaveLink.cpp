@@ -136,12 +136,13 @@ void TWaveLink::PointerLeft(int chart)
 void TWaveLink::SetStandingText(int chart, const std::string& text)
 {
     TSide& side = FSides[chart];
+    const bool cleared = !side.Standing.empty() && text.empty();
     side.Standing = text;
     side.Last = TPulseReadout();
     side.Chart->SetOverlayText(text);
-    // Cleared with the pointer resting on the chart (Escape): its readout comes back at once,
-    // not only on the next move.
-    if (text.empty() && FPointerChart == chart) PointerMoved(chart, FPointerX, FPointerY);
+    // The measurement cleared with the pointer resting on the chart (Escape): its readout
+    // comes back at once, not only on the next move.
+    if (cleared && FPointerChart == chart) PointerMoved(chart, FPointerX, FPointerY);
 }
 
 bool TWaveLink::JumpToNearestEdge(int chart, int x)
