@@ -17,6 +17,8 @@ TWaveLink::TWaveLink(TMemo* memo, const TTextSamples* samples, std::vector<TWave
         TChart* chart = FSides[i].Chart;
         chart->OnMouseMove = [this, i](TObject*, TShiftState, int x, int y) {
             FPointerChart = i;
+            FPointerX = x;
+            FPointerY = y;
             PointerMoved(i, x, y);
         };
         chart->OnMouseLeave = [this, i](TObject*) {
@@ -134,9 +136,13 @@ void TWaveLink::PointerLeft(int chart)
 void TWaveLink::SetStandingText(int chart, const std::string& text)
 {
     TSide& side = FSides[chart];
+    const bool cleared = !side.Standing.empty() && text.empty();
     side.Standing = text;
     side.Last = TPulseReadout();
     side.Chart->SetOverlayText(text);
+    // The measurement cleared with the pointer resting on the chart (Escape): its readout
+    // comes back at once, not only on the next move.
+    if (cleared && FPointerChart == chart) PointerMoved(chart, FPointerX, FPointerY);
 }
 
 bool TWaveLink::JumpToNearestEdge(int chart, int x)

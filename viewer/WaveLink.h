@@ -98,5 +98,7 @@ private:
     bool FMarkerShown = false;
     int FMarkerLine = -1;
     int FPointerChart = -1;
+    int FPointerX = 0;
+    int FPointerY = 0;
     std::string FTimeUnit;
 };

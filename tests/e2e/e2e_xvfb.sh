@@ -7,8 +7,11 @@
 # middle-click pasting the primary selection; a line dragged to move it, and undone; the
 # find bar and Ctrl+G. Then a dump opened through its signal list and saved under the
 # proposed name. Then a UART decoder set from the upper chart's menu and dialog, its boxes
-# seen in the band, and a row of its list window putting the caret on the item's line. Uses
-# build/logview and build/logview-render; skips when Xvfb cannot start.
+# seen in the band, and a row of its list window putting the caret on the item's line. Then
+# markers A and B clicked on the upper chart (drawn in both charts, measured in the title line,
+# cleared by Escape), the edge keys of both charts, and "Find pulse..." from the chart's menu
+# with F3 and Shift+F3, each landing where logview-render --find says. Uses build/logview and
+# build/logview-render; skips when Xvfb cannot start.
 set -eu
 cd "$(dirname "$0")/../.."
 ROOT=$(pwd)
@@ -373,4 +376,171 @@ sleep 0.3
 [ "$(xclip -o -selection clipboard)" = "1000:0" ] ||
   fail "a row's click left the caret on \"$(xclip -o -selection clipboard)\", not 1000:0"
 kill -0 "$APID" 2>/dev/null || fail "the program ended"
-echo "e2e: 4 passed, 0 failed"
+kill "$APID" 2>/dev/null || true
+wait "$APID" 2>/dev/null || true
+APID=""
+
+# Markers, the edge keys and "Find pulse...", each against what logview-render lists for a log
+# whose bit 0 has pulses 10, 20 and 40 long and bit 1 changes every 50 (its edges mostly on
+# other lines than bit 0's).
+GEST="$WORK/gestures.log"
+i=0
+b0=0
+b1=0
+while [ $i -lt 60 ]; do
+  case $((i % 7)) in 0 | 2 | 3) b0=$((1 - b0)) ;; esac
+  [ $((i % 5)) -ne 4 ] || b1=$((1 - b1))
+  printf '%d:%x\r\n' $((i * 10)) $((b1 * 2 + b0 + (i % 4) * 4))
+  i=$((i + 1))
+done >"$GEST"
+"$RENDER" --find edge:bit=0 --find edge:bit=1 --find pulse:bit=0,level=high,shorter=15 "$GEST" \
+  >"$WORK/found" || fail "logview-render found nothing in gestures.log"
+# The line of the first match of query $1 (1: bit 0's edges, 2: bit 1's, 3: the pulses) after
+# line $2.
+match_after() { awk -v n="$1" -v l="$2" '$1 == n && $2 > l { print $2; exit }' "$WORK/found"; }
+# The caret's line through X's clipboard, checked against line $1 of the log ($2 names the step).
+caret_on() {
+  xdotool key Home shift+End ctrl+c
+  sleep 0.3
+  GOT=$(xclip -o -selection clipboard)
+  WANT=$(sed -n "$1p" "$GEST" | tr -d '\r')
+  if [ -z "$WANT" ] || [ "$GOT" != "$WANT" ]; then
+    fail "$2 left the caret on \"$GOT\", not line $1 \"$WANT\""
+  fi
+}
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK" "$PROGRAM" "$GEST" >"$WORK/app.log" 2>&1 &
+APID=$!
+W=$(window "gestures.log") || true
+[ -n "$W" ] || fail "the window did not appear for gestures.log"
+sleep 1
+
+# One pixel a line of row $2 of dump $1, as "R G B".
+pixels() {
+  tail -c +$(($(be32 "$1" 0) + $(be32 "$1" 76) * 12 + $2 * $(be32 "$1" 48) + 1)) "$1" |
+    head -c "$(be32 "$1" 48)" | od -An -v -tu1 -w4 |
+    if [ "$(be32 "$1" 28)" = 1 ]; then awk '{ print $2, $3, $4 }'; else awk '{ print $3, $2, $1 }'; fi
+}
+# Columns 160 to 975 (the plot) of row $3 that differ between dumps $1 and $2.
+changed_columns() {
+  pixels "$1" "$3" >"$WORK/p1"
+  pixels "$2" "$3" >"$WORK/p2"
+  paste -d '|' "$WORK/p1" "$WORK/p2" |
+    awk -F '|' 'NR > 160 && NR <= 976 && $1 != $2 { printf " %d", NR - 1 }'
+}
+# Checksum of rows $2 to $3 of dump $1 right of the text view.
+rows_sum() {
+  y=$2
+  while [ "$y" -le "$3" ]; do
+    tail -c +$(($(be32 "$1" 0) + $(be32 "$1" 76) * 12 + y * $(be32 "$1" 48) + 116 * 4 + 1)) "$1" |
+      head -c $((880 * 4))
+    y=$((y + 1))
+  done | cksum
+}
+# Row 150 of the upper chart and row 375 of the lower one lie between their low and high
+# levels: there only edges, grid dots and markers are drawn. Marker A is clicked 3 pixels
+# right of an edge of bit 0 (the red column), so it must take the edge's column; B is clicked
+# where no edge is near, so it must stay where it is clicked.
+at "$W" 50 20
+xwd -silent -id "$W" >"$WORK/nomark.xwd"
+EDGES=$(pixels "$WORK/nomark.xwd" 150 | awk 'NR > 400 && NR <= 976 && $1 > 150 && $2 < 100 && $3 < 100 { printf " %d", NR - 1 }')
+E=$(echo "$EDGES" | awk '{ print $1 }')
+[ -n "$E" ] || fail "no edge of bit 0 found in the upper chart's row 150"
+XB=$(echo "$EDGES" | awk -v e="$E" '{ for (x = e + 40; x < 970; ++x) { ok = 1
+  for (i = 1; i <= NF; ++i) if ($i > x - 12 && $i < x + 12) ok = 0
+  if (ok) { print x; exit } } }')
+[ -n "$XB" ] || fail "no column free of edges for marker B"
+at "$W" "$XB" 150
+xwd -silent -id "$W" >"$WORK/pointer.xwd"
+at "$W" $((E + 3)) 150
+xdotool click 1
+sleep 0.6
+at "$W" "$XB" 150
+xdotool keydown shift click 1 keyup shift
+sleep 0.5
+xwd -silent -id "$W" >"$WORK/marked.xwd"
+for y in 150 375; do
+  COLS=$(changed_columns "$WORK/pointer.xwd" "$WORK/marked.xwd" $y)
+  [ -n "$COLS" ] || fail "no marker drawn in row $y"
+  for x in $COLS; do
+    [ "$x" = "$E" ] || { [ "$x" -ge $((XB - 1)) ] && [ "$x" -le $((XB + 1)) ]; } ||
+      fail "row $y changed at columns$COLS, not only at the edge $E (A) and at $XB (B)"
+  done
+  echo " $COLS " | grep -q " $E " || fail "marker A is not on the edge at column $E in row $y:$COLS"
+  echo " $COLS " | grep -Eq " ($((XB - 1))|$XB|$((XB + 1))) " ||
+    fail "marker B is not at column $XB in row $y:$COLS"
+done
+# The title lines (rows 44 to 64 above the upper plot, 267 to 287 above the lower one) show the
+# measurement instead of the readout or nothing.
+[ "$(rows_sum "$WORK/pointer.xwd" 44 64)" != "$(rows_sum "$WORK/marked.xwd" 44 64)" ] ||
+  fail "the upper chart's title line did not change with both markers set"
+[ "$(rows_sum "$WORK/pointer.xwd" 267 287)" != "$(rows_sum "$WORK/marked.xwd" 267 287)" ] ||
+  fail "the lower chart's title line did not change with both markers set"
+# Escape with the pointer over the chart: both charts as before the markers, the pointer's
+# readout back in the title line without a move.
+xdotool key Escape
+sleep 0.5
+xwd -silent -id "$W" >"$WORK/cleared.xwd"
+[ "$(rows_sum "$WORK/pointer.xwd" 42 485)" = "$(rows_sum "$WORK/cleared.xwd" 42 485)" ] ||
+  fail "Escape over the chart did not clear the markers (the charts differ from before)"
+
+# The edge keys from the first line: the upper chart's bit 0, then the lower chart's bit 1.
+at "$W" 50 200
+xdotool click 1
+xdotool key ctrl+Home
+L1=$(match_after 1 1)
+L2=$(match_after 1 "$L1")
+xdotool key alt+Down
+caret_on "$L1" "Alt+Down"
+xdotool key alt+Down
+caret_on "$L2" "a second Alt+Down"
+xdotool key alt+Up
+caret_on "$L1" "Alt+Up"
+L3=$(match_after 2 "$L1")
+L4=$(match_after 2 "$L3")
+[ "$L3" != "$(match_after 1 "$L1")" ] || fail "the log gives bit 1 no edge apart from bit 0's"
+xdotool key alt+shift+Down
+caret_on "$L3" "Alt+Shift+Down"
+xdotool key alt+shift+Down
+caret_on "$L4" "a second Alt+Shift+Down"
+xdotool key alt+shift+Up
+caret_on "$L3" "Alt+Shift+Up"
+
+# "Find pulse..." from the upper chart's menu (its last item but one while nothing is searched):
+# the bit offered, level high as offered, 15 typed as "shorter than" (third field).
+xdotool key ctrl+Home
+at "$W" 560 150
+xdotool click 3
+M=$(popup "$W") || true
+[ -n "$M" ] || fail "no menu on a right click of the chart"
+xdotool key Up Up Return
+D=$(window "^Find pulse$") || true
+[ -n "$D" ] || fail "no dialog for \"Find pulse...\""
+at "$D" 20 20
+xdotool key Tab Tab
+xdotool type --delay 20 "15"
+xdotool key Return
+i=0
+while xdotool search --onlyvisible --name "^Find pulse$" >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -le 50 ] || fail "the find dialog did not close on Enter"
+  sleep 0.1
+done
+# The find bar holds the query with the keys; Escape closes it, back to the text.
+at "$W" 50 200
+xdotool key Home shift+End ctrl+c
+sleep 0.3
+[ "$(xclip -o -selection clipboard)" = "pulse:bit=0,level=high,shorter=15" ] ||
+  fail "the find bar shows \"$(xclip -o -selection clipboard)\" after \"Find pulse...\""
+xdotool key Escape
+P1=$(match_after 3 1)
+P2=$(match_after 3 "$P1")
+P3=$(match_after 3 "$P2")
+caret_on "$P1" "\"Find pulse...\""
+xdotool key F3
+caret_on "$P2" "F3"
+xdotool key F3
+caret_on "$P3" "a second F3"
+xdotool key shift+F3
+caret_on "$P2" "Shift+F3"
+kill -0 "$APID" 2>/dev/null || fail "the program ended"
+echo "e2e: 5 passed, 0 failed"

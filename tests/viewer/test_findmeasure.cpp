@@ -135,6 +135,29 @@ TEST_F(FindMeasure, ClickAndShiftClickPlaceSnappedMarkersAndTheReadoutMeasuresBe
     EXPECT_NE(chart->OverlayText(), expected) << "the pointer's readout is back";
 }
 
+// A person clicks B and presses Escape without moving the mouse: the title line must not
+// stay blank until the next move.
+TEST_F(FindMeasure, EscapeWithThePointerRestingBringsItsReadoutBackAtOnce)
+{
+    TChart* chart = Form1->Chart1;
+    for (TChart* pointed : {Form1->Chart1, Form1->Chart2}) {
+        SimMouseMove(pointed, 0, X(pointed, 350), MidY(pointed));
+        const std::string readout = pointed->OverlayText();
+        const std::string other = (pointed == chart ? Form1->Chart2 : chart)->OverlayText();
+        ASSERT_FALSE(readout.empty());
+        SimMouseMove(pointed, 0, X(pointed, 600), MidY(pointed));
+        Click(pointed, 0, X(pointed, 600));
+        SimMouseMove(pointed, 0, X(pointed, 350), MidY(pointed));
+        Click(pointed, ssShift, X(pointed, 350));
+        ASSERT_NE(pointed->OverlayText(), readout);
+        SimKeyPress(nullptr, vkEscape);
+        EXPECT_EQ(pointed->OverlayText(), readout);
+        EXPECT_EQ((pointed == chart ? Form1->Chart2 : chart)->OverlayText(), other)
+            << "the chart without the pointer shows what it showed before the markers";
+        SimMouseLeave(pointed);
+    }
+}
+
 TEST_F(FindMeasure, DoubleClickJumpsWithoutLeavingAStrayMarkerAndDragsStillZoom)
 {
     TChart* chart = Form1->Chart1;
