@@ -66,24 +66,26 @@ TSpanStats MeasureSpan(const TSampleModel& model, int samples, const std::vector
 std::string FormatSpanReadout(double a, double b, const TSpanStats& stats,
                               const std::string& format, const std::string& unit)
 {
-    static const std::string edges = Utf8ToCp1251("   фронтов ");
-    static const std::string pulses = Utf8ToCp1251("   импульсов: высоких ");
-    static const std::string low = Utf8ToCp1251(", низких ");
-    static const std::string high = Utf8ToCp1251("   высокий ");
-    static const std::string shortest = Utf8ToCp1251("   кратчайший ");
-    static const std::string longest = Utf8ToCp1251(", длиннейший ");
+    static const std::string edges = Utf8ToCp1251("  фронтов ");
+    static const std::string pulses = Utf8ToCp1251("  импульсов: выс. ");
+    static const std::string low = Utf8ToCp1251(", низк. ");
+    static const std::string high = Utf8ToCp1251("  высокий ");
+    static const std::string shortest = Utf8ToCp1251("  мин. ");
+    static const std::string longest = Utf8ToCp1251(", макс. ");
     const std::string suffix = unit.empty() ? unit : " " + unit;
     auto number = [&](double value) { return FormatFloat(format, value); };
     auto time = [&](double value) { return number(value) + suffix; };
     const double delta = b - a;
-    std::string text = "A = " + time(a) + "   B = " + time(b) + "   B-A = " + time(delta);
+    // Two spaces between the groups and short words: the whole line must fit a chart's
+    // title line at the window's first size.
+    std::string text = "A = " + time(a) + "  B = " + time(b) + "  B-A = " + time(delta);
     if (delta != 0) {
         // A rate is no time: the time format's three decimals would show most of them as 0,
         // so it gets four significant digits.
         const double rate = 1 / delta;
         const int decimals =
             std::clamp(3 - static_cast<int>(std::floor(std::log10(std::abs(rate)))), 0, 15);
-        text += "   1/(B-A) = " +
+        text += "  1/(B-A) = " +
                 FormatFloat(decimals > 0 ? "#,##0." + std::string(decimals, '#') : "#,##0", rate) +
                 (unit.empty() ? "" : " 1/" + unit);
     }

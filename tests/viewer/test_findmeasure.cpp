@@ -102,12 +102,10 @@ TEST_F(FindMeasure, ClickAndShiftClickPlaceSnappedMarkersAndTheReadoutMeasuresBe
     // Bit 0 from 200 to 700: edges at 200, 500 and 700; low 200..500, high 500..700.
     const std::string format = chart->BottomAxis()->AxisValuesFormat();
     auto n = [&](double v) { return FormatFloat(format, v); };
-    const std::string expected = "A = " + n(200) + "   B = " + n(700) + "   B-A = " + n(500) +
-                                 "   1/(B-A) = " + n(0.002) +
-                                 Utf8ToCp1251("   фронтов 3   импульсов: высоких 1, низких 1"
-                                              "   высокий ") +
-                                 n(200) + " (" + n(40) + " %)" + Utf8ToCp1251("   кратчайший ") +
-                                 n(200) + Utf8ToCp1251(", длиннейший ") + n(300);
+    const std::string expected =
+        "A = " + n(200) + "  B = " + n(700) + "  B-A = " + n(500) + "  1/(B-A) = " + n(0.002) +
+        Utf8ToCp1251("  фронтов 3  импульсов: выс. 1, низк. 1  высокий ") + n(200) + " (" + n(40) +
+        " %)" + Utf8ToCp1251("  мин. ") + n(200) + Utf8ToCp1251(", макс. ") + n(300);
     EXPECT_EQ(chart->OverlayText(), expected);
     // The pointer's readout gives way to the measurement while both markers stand.
     SimMouseMove(chart, 0, X(chart, 350), MidY(chart));
