@@ -44,9 +44,7 @@ double CopyAll(TMemo* memo)
 int main(int, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("bench_bigedit." + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ScratchFolder("bench_bigedit");
     const std::string log1 = (dir / "1m.log").string(), log10 = (dir / "10m.log").string();
     WriteLog(log1, 1'000'000);
     WriteLog(log10, 10'000'000);

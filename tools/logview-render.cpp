@@ -306,22 +306,36 @@ int Run(const TRenderOptions& options, TCapturingDialogs& dialogs)
     return status;
 }
 
+// Loads the file as the window does (another program's file converted); false, with the
+// reason reported, when it cannot be read.
+bool LoadForTool(TMemo& memo, const std::string& fileName)
+{
+    try {
+        LoadOrConvert(*memo.Lines(), fileName);
+        return true;
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return false;
+    }
+}
+
+// A bad line (0-based) as the build reports it.
+void ReportBadLine(const std::string& fileName, int line)
+{
+    std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), line + 1,
+                 Cp1251ToUtf8(DataErrorMessage).c_str());
+}
+
 // Loads the file as the window does, converts every good line of its samples and reports
 // every bad one.
 int RunVcd(const TRenderOptions& options)
 {
     TMemo memo;
-    try {
-        LoadOrConvert(*memo.Lines(), options.FileName);
-    } catch (const std::exception& e) {
-        PrintError(e);
-        return reCannotRead;
-    }
+    if (!LoadForTool(memo, options.FileName)) return reCannotRead;
     TTextSamples samples(*memo.Lines());
     const TSampleModel& model = samples.Current();
-    const std::string message = Cp1251ToUtf8(DataErrorMessage);
     for (const int line : model.BadLines())
-        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), line + 1, message.c_str());
+        ReportBadLine(options.FileName, line);
     std::string dump = WriteVcd(model, options.Timescale);
     // The text is no longer needed; its room goes before the dump is written.
     memo.Lines()->Clear();
@@ -340,20 +354,13 @@ int RunVcd(const TRenderOptions& options)
 template <class F> int WithBuiltSamples(const TRenderOptions& options, F use)
 {
     TMemo memo;
-    try {
-        LoadOrConvert(*memo.Lines(), options.FileName);
-    } catch (const std::exception& e) {
-        PrintError(e);
-        return reCannotRead;
-    }
+    if (!LoadForTool(memo, options.FileName)) return reCannotRead;
     TTextSamples samples(*memo.Lines());
     const TSampleModel& model = samples.Current();
     // The model keeps its own copy of the samples; the text's room goes before they are read.
     memo.Lines()->Clear();
     const int bad = model.FirstBadLine();
-    if (bad >= 0)
-        std::fprintf(stderr, "%s:%d: %s\n", options.FileName.c_str(), bad + 1,
-                     Cp1251ToUtf8(DataErrorMessage).c_str());
+    if (bad >= 0) ReportBadLine(options.FileName, bad);
     // Every line before the first bad one is a sample.
     const int status = use(model, bad >= 0 ? bad : model.SampleCount());
     return status == reCannotWrite || bad < 0 ? status : reDataError;
